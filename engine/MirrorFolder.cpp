@@ -1,0 +1,106 @@
+// The copy pass: walks the source tree and brings the destination up to date.
+#include "Passes.h"
+#include "PassHelpers.h"
+
+enum { ACTION_PASS_OVER, ACTION_COPY, ACTION_CONFLICT };
+
+static const FILETIME *DateOfKind(const WIN32_FIND_DATAW *pfd, int nDateKind)
+{
+    if (nDateKind == DATE_MODIFIED)
+        return &pfd->ftLastWriteTime;
+    if (nDateKind == DATE_CREATED)
+        return &pfd->ftCreationTime;
+    return &pfd->ftLastAccessTime;
+}
+
+static BOOL IsInDateWindow(const WIN32_FIND_DATAW *pfd, const SYNCPARAM *record)
+{
+    if (!record->bDateFilter)
+        return TRUE;
+    const FILETIME *pft = DateOfKind(pfd, record->nDateKind);
+    return CompareFileTime(&record->ftTo, pft) >= 0 && CompareFileTime(&record->ftFrom, pft) <= 0;
+}
+
+// The decision for one file that passed the date window. Times are compared
+// exactly, to the 100 ns unit.
+static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME *pftSource,
+                      const FILETIME *pftDest)
+{
+    if (!bDestExists)
+        return record->nCopyWhich == COPY_EXISTING ? ACTION_PASS_OVER : ACTION_COPY;
+    if (record->nCopyWhich == COPY_MISSING)
+        return ACTION_PASS_OVER;
+    LONG nOrder = CompareFileTime(pftDest, pftSource);
+    if (nOrder < 0)
+        return ACTION_COPY;
+    if (nOrder == 0)
+        return record->nTimeMode == TIME_IGNORE ? ACTION_COPY : ACTION_PASS_OVER;
+    return record->nTimeMode == TIME_NEWER ? ACTION_CONFLICT : ACTION_COPY;
+}
+
+static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DATAW *pfd,
+                       SYNCPARAM *record)
+{
+    DWORD dwDestAttributes;
+    FILETIME ftDest;
+    BOOL bExists = LookUpEntry(destPath, &dwDestAttributes, &ftDest) == ERROR_SUCCESS;
+    switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &ftDest))
+    {
+    case ACTION_COPY:
+        ReportResult(CopyFileW(sourcePath, destPath, FALSE) ? RESULT_COPIED : RESULT_COPY_FAILED,
+                     &pfd->ftLastWriteTime, sourcePath, record);
+        break;
+    case ACTION_CONFLICT:
+        // Both sides are shown, the source first, each with its own time.
+        ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, sourcePath, record);
+        ReportResult(RESULT_DEST_NEWER, &ftDest, destPath, record);
+        break;
+    }
+}
+
+void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
+{
+    // Each buffer first holds its folder with a trailing backslash; the
+    // entry's name is then written after it for every entry in turn.
+    WCHAR szSource[PATH_BUFFER];
+    WCHAR szDest[PATH_BUFFER];
+    WIN32_FIND_DATAW fd;
+
+    int a = StartFolderPath(szSource, source);
+    int b = StartFolderPath(szDest, dest);
+    if (a < 0 || b < 0)
+        return;
+    lstrcpyW(szSource + a, L"*.*");
+    HANDLE hFind = FindFirstFileW(szSource, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        BOOL bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (bFolder && (!record->bSubFolders || IsDotEntry(fd.cFileName)))
+            continue;
+        if (!bFolder && !IsInDateWindow(&fd, record))
+            continue;
+
+        // Paths past MAX_PATH are refused rather than cut: a cut path would
+        // name another file.
+        BOOL bFits = PutName(szSource, a, fd.cFileName);
+        bFits = PutName(szDest, b, fd.cFileName) && bFits;
+        if (!bFits)
+        {
+            ReportResult(RESULT_COPY_FAILED, &fd.ftLastWriteTime, szSource, record);
+            continue;
+        }
+
+        if (!bFolder)
+            MirrorFile(szSource, szDest, &fd, record);
+        else if (!IsSameFolder(szSource, record->szDestRoot))
+        {
+            // Never walk into the destination itself when it lies inside the
+            // source: each run would copy the tree into itself once more.
+            CreateDirectoryW(szDest, NULL);
+            MirrorFolder(szSource, szDest, record);
+        }
+    } while (FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+}

@@ -1,0 +1,36 @@
+// Small pieces the two passes share.
+#ifndef LUNVEX_PASSHELPERS_H
+#define LUNVEX_PASSHELPERS_H
+
+#include "SyncParam.h"
+
+// Copies folder into buffer and ends it with one backslash. Returns the
+// length, or -1 when the folder is empty or leaves no room for a name.
+int StartFolderPath(LPWSTR buffer, LPCWSTR folder);
+
+// Writes name at position nAt of a buffer that StartFolderPath prepared.
+// When the whole path would not fit in MAX_PATH, writes as much as fits
+// (so the cut path can still be shown) and returns FALSE.
+BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name);
+
+// Resolves path with GetFullPathNameW into full (PATH_BUFFER characters)
+// without a trailing backslash. FALSE when it cannot be resolved within
+// MAX_PATH.
+BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full);
+
+// TRUE when path names the folder whose full path is root, ignoring case
+// and a trailing backslash. An empty root matches nothing.
+BOOL IsSameFolder(LPCWSTR path, LPCWSTR root);
+
+// Looks one path up. Returns ERROR_SUCCESS and the entry's attributes and
+// last write time when an entry (file or folder) of that name exists,
+// otherwise the platform's error code.
+DWORD LookUpEntry(LPCWSTR path, DWORD *pdwAttributes, FILETIME *pftWrite);
+
+// Passes a result on to AddResult, counting failures for the exit code.
+void ReportResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record);
+
+// "." and "..", which every listing but a drive root's returns.
+BOOL IsDotEntry(LPCWSTR name);
+
+#endif

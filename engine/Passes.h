@@ -1,0 +1,24 @@
+// The copy and removal passes, and the checks a front end makes around them.
+#ifndef LUNVEX_PASSES_H
+#define LUNVEX_PASSES_H
+
+#include "SyncParam.h"
+
+// Copies files from source into dest by the record's rules.
+void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record);
+
+// Deletes files of scan that have no entry of the same name in reference.
+// Front ends call it as PurgeFolder(dest, source, record).
+void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record);
+
+// Prepares a run of the two folders: clears the failure count and records
+// their full paths. FALSE means nothing may run: a folder is empty, cannot
+// be resolved, or both name the same folder.
+BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record);
+
+// TRUE when the folder exists and can be listed. The removal pass may only
+// run when the source passes this: otherwise every destination file would
+// look extra.
+BOOL IsFolderListable(LPCWSTR folder);
+
+#endif

@@ -1,0 +1,52 @@
+// Building and comparing the fixed-size path texts of the passes.
+#include "PassHelpers.h"
+
+int StartFolderPath(LPWSTR buffer, LPCWSTR folder)
+{
+    int nLen = lstrlenW(folder);
+    // An empty folder would mean the current directory: never walk that by accident.
+    if (nLen == 0 || nLen > PATH_MAX_CHARS)
+        return -1;
+    lstrcpynW(buffer, folder, PATH_BUFFER);
+    if (buffer[nLen - 1] != L'\\' && buffer[nLen - 1] != L'/')
+    {
+        buffer[nLen++] = L'\\';
+        buffer[nLen] = L'\0';
+    }
+    return nLen;
+}
+
+BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name)
+{
+    int nName = lstrlenW(name);
+    if (nAt + nName <= PATH_MAX_CHARS)
+    {
+        lstrcpynW(buffer + nAt, name, nName + 1);
+        return TRUE;
+    }
+    lstrcpynW(buffer + nAt, name, PATH_MAX_CHARS - nAt + 1);
+    return FALSE;
+}
+
+BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full)
+{
+    DWORD nLen = GetFullPathNameW(path, MAX_PATH, full, NULL);
+    if (nLen == 0 || nLen >= MAX_PATH)
+        return FALSE;
+    if (nLen > 1 && full[nLen - 1] == L'\\')
+        full[nLen - 1] = L'\0';
+    return TRUE;
+}
+
+BOOL IsSameFolder(LPCWSTR path, LPCWSTR root)
+{
+    WCHAR szFull[PATH_BUFFER];
+    if (root[0] == L'\0' || !GetFullFolderPath(path, szFull))
+        return FALSE;
+    return CompareStringOrdinal(szFull, -1, root, -1, TRUE) == CSTR_EQUAL;
+}
+
+BOOL IsDotEntry(LPCWSTR name)
+{
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}

@@ -1,0 +1,39 @@
+// A source and a destination folder under a fresh temporary folder, and a
+// record that reports into the test log.
+#pragma once
+#include <gtest/gtest.h>
+#include "../../engine/Passes.h"
+#include "../support/ResultLog.h"
+#include "../support/TestFiles.h"
+
+class PassTest : public ::testing::Test
+{
+protected:
+    TempDir root;
+    std::wstring src = root / L"src";
+    std::wstring dst = root / L"dst";
+    SYNCPARAM rec;
+
+    void SetUp() override
+    {
+        MakeFolder(src);
+        MakeFolder(dst);
+        PrepareLoggingRecord(&rec);
+        ClearResults();
+    }
+
+    // The passes as the front ends run them: BeginRun first.
+    void Mirror()
+    {
+        ASSERT_TRUE(BeginRun(src.c_str(), dst.c_str(), &rec));
+        MirrorFolder(src.c_str(), dst.c_str(), &rec);
+    }
+    void Purge()
+    {
+        ASSERT_TRUE(BeginRun(src.c_str(), dst.c_str(), &rec));
+        PurgeFolder(dst.c_str(), src.c_str(), &rec);
+    }
+    std::vector<std::string> Lines() { return ResultLines(root.path); }
+};
+
+using Lines = std::vector<std::string>;

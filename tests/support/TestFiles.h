@@ -1,0 +1,40 @@
+// Real files and folders for the tests, through the real Win32 API.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// A fresh folder under the temporary folder, removed with its contents when
+// the object goes away.
+struct TempDir
+{
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    std::wstring operator/(const std::wstring &name) const { return path + L"\\" + name; }
+    std::wstring path;
+};
+
+// A FILETIME some whole seconds after 2020-01-01 00:00 UTC.
+FILETIME TimeAt(long long seconds);
+long long SecondsOf(const FILETIME &ft);
+
+// Creates the file (and its folders) with the given content and last write time.
+void MakeFile(const std::wstring &path, const std::string &content, const FILETIME &written);
+void MakeFile(const std::wstring &path, const std::string &content, long long seconds);
+void MakeFolder(const std::wstring &path);
+void SetWriteTime(const std::wstring &path, const FILETIME &written);
+void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed,
+              const FILETIME *written);
+
+std::string ReadAll(const std::wstring &path);
+bool FileExists(const std::wstring &path);
+bool FolderExists(const std::wstring &path);
+FILETIME WriteTimeOf(const std::wstring &path);
+void RemoveTree(const std::wstring &path);
+
+// Every file below root as "relative\path=content", sorted; folders as "relative\".
+std::vector<std::wstring> Snapshot(const std::wstring &root);
+
+std::string Narrow(const std::wstring &text);
