@@ -53,7 +53,7 @@ TEST_F(BatchTest, ExistingOnlyAndArgumentsAfterTheSixthIgnored)
 TEST_F(BatchTest, TrailingBackslashOnEitherFolder)
 {
     StageOptionsTree(src, dst);
-    EXPECT_EQ(RunLunvex({src + L"\\", dst + L"\\", L"0", L"0", L"1", L"1"}), 0);
+    EXPECT_EQ(RunLunvex({src + L"\\", dst + L"\\", L"0", L"1", L"1", L"1"}), 0);
     EXPECT_EQ(Snapshot(dst), Snapshot(src));
 }
 
@@ -62,12 +62,13 @@ TEST_F(BatchTest, FolderArgumentsAreCutTo259Characters)
     // Past character 259 the argument names a folder that does not exist
     // (exit 2); the first 259 characters still resolve to the empty src, so
     // a correctly cut argument runs and finds nothing to do (exit 0).
-    std::wstring padded = src;
-    while (padded.size() < 259)
-        padded += L"\\.";
-    padded = padded.substr(0, 259) + L"\\..\\elsewhere";
-    ASSERT_GT(padded.size(), 259u);
-    EXPECT_EQ(RunLunvex({padded, dst, L"0", L"0", L"1", L"1"}), 0);
-    EXPECT_EQ(RunLunvex({src, padded, L"0", L"0", L"1", L"1"}), 0);
+    auto pad = [](std::wstring path) {
+        while (path.size() < 259)
+            path += L"\\.";
+        return path.substr(0, 259) + L"\\..\\elsewhere";
+    };
+    ASSERT_GT(pad(src).size(), 259u);
+    EXPECT_EQ(RunLunvex({pad(src), dst, L"0", L"0", L"1", L"1"}), 0);
+    EXPECT_EQ(RunLunvex({src, pad(dst), L"0", L"0", L"1", L"1"}), 0);
     EXPECT_EQ(RunLunvex({root / L"elsewhere", dst}), 2);
 }

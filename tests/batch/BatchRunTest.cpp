@@ -24,6 +24,7 @@ TEST_F(BatchTest, FailedCopyExitsWithOne)
     MakeFile(src + L"\\ok.txt", "ok", 1);
     MakeFile(src + L"\\clash", "file", 2);
     MakeFolder(dst + L"\\clash");
+    SetWriteTime(dst + L"\\clash", TimeAt(1));  // older, so a copy is attempted
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(ReadAll(dst + L"\\ok.txt"), "ok");
 }

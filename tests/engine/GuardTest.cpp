@@ -127,3 +127,24 @@ TEST_F(PassTest, DestinationLongerThanSourceFailsOnlyWhereItOverflows)
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines, (::Lines{"COPIED src\\short.txt@2", "FAILED src\\" + Narrow(name) + "@1"}));
 }
+
+TEST_F(PassTest, RemovalPassNeverFollowsAFolderLink)
+{
+    // Staged by make-link-fixture.sh beside this program: dst\link leads to
+    // a folder outside the destination tree.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring top = self;
+    top = top.substr(0, top.rfind(L'\\')) + L"\\link-fixture";
+    ASSERT_TRUE(FileExists(top + L"\\outside\\victim.txt"));
+    DWORD linkAttributes = GetFileAttributesW((top + L"\\dst\\link").c_str());
+    ASSERT_EQ(linkAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+              (DWORD)(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    rec.bSubFolders = 1;
+    std::wstring s = top + L"\\src", d = top + L"\\dst";
+    ASSERT_TRUE(BeginRun(s.c_str(), d.c_str(), &rec));
+    PurgeFolder(d.c_str(), s.c_str(), &rec);
+    EXPECT_EQ(ResultLines(top), (::Lines{"DELETED dst\\real\\extra.txt@" +
+                                         std::to_string(SecondsOf(Results().at(0).time))}));
+    EXPECT_TRUE(FileExists(top + L"\\outside\\victim.txt"));
+}
