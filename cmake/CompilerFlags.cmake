@@ -43,3 +43,12 @@ function(lunvex_test_options target)
         target_link_options(${target} PRIVATE -static)
     endif()
 endfunction()
+
+# The resource script is UTF-8 (Chinese texts).
+macro(lunvex_resource_options)
+    if(MSVC)
+        set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} /c65001")
+    else()
+        set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+    endif()
+endmacro()

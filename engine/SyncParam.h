@@ -52,6 +52,9 @@ typedef struct tagSYNCPARAM
     // and to stop deleting once the source has gone.
     WCHAR szSourceRoot[PATH_BUFFER];
     WCHAR szDestRoot[PATH_BUFFER];
+    // The results list's redraw is off until the dialog's next paint tick
+    // (dialog thread only).
+    DWORD bListFrozen;
 } SYNCPARAM;
 
 // Shows one result of a pass (a row of the results list). Synchronous,

@@ -1,0 +1,110 @@
+// The main dialog: wires the controls to the run worker, the results list,
+// the folder fields and the settings.
+#include <windows.h>
+#include "Dialog.h"
+#include "../res/resource.h"
+#include "../settings/Settings.h"
+
+static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
+{
+    WCHAR szText[256];
+    record->hDlg = hDlg;
+    record->hList = GetDlgItem(hDlg, IDC_RESULTS);
+    PersistSettings(hDlg, FALSE);
+    SubclassFolderEdit(hDlg, IDC_SOURCE);
+    SubclassFolderEdit(hDlg, IDC_DEST);
+    SendMessageW(hDlg, WM_SETICON, ICON_BIG,
+                 (LPARAM)LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDI_APP)));
+    SetUpResultList(hDlg, record->hList);
+
+    HMODULE hResources = GetResourceModule();
+    for (UINT id = IDS_KIND_MODIFIED; id <= IDS_KIND_ACCESSED; id++)
+    {
+        LoadUiString(hResources, id, szText, 256);
+        SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_ADDSTRING, 0, (LPARAM)szText);
+    }
+    SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_SETCURSEL, 0, 0);
+}
+
+// The enabled state of Synchronize is the one flag that says a run is in progress.
+static BOOL IsRunning(HWND hDlg)
+{
+    return !IsWindowEnabled(GetDlgItem(hDlg, IDC_SYNC));
+}
+
+static void OnSync(HWND hDlg, HWND hSync, SYNCPARAM *record)
+{
+    // Enter pressed again before the button greys out must not start a second run.
+    if (IsRunning(hDlg))
+        return;
+    EnableWindow(hSync, FALSE);
+    DWORD dwThreadId;
+    HANDLE hThread = CreateThread(NULL, 0, SyncThreadProc, record, 0, &dwThreadId);
+    if (hThread)
+        CloseHandle(hThread);
+    else
+        EnableWindow(hSync, TRUE);  // no worker: keep the dialog usable and closable
+}
+
+static void OnDateFilter(HWND hDlg)
+{
+    BOOL bOn = IsDlgButtonChecked(hDlg, IDC_DATE_FILTER) == BST_CHECKED;
+    for (int id = IDC_DATE_KIND; id <= IDC_TO_TIME; id++)
+        EnableWindow(GetDlgItem(hDlg, id), bOn);
+}
+
+static void OnCommand(HWND hDlg, WPARAM wParam, LPARAM lParam, SYNCPARAM *record)
+{
+    // The whole wParam is compared, so only clicks (notification code 0) act.
+    switch (wParam)
+    {
+    case IDCANCEL:
+        if (!IsRunning(hDlg))
+            EndDialog(hDlg, 0);
+        break;
+    case IDC_BROWSE_SOURCE:
+    case IDC_BROWSE_DEST:
+        BrowseForFolder(hDlg, (int)wParam - 1);
+        break;
+    case IDC_SYNC:
+        OnSync(hDlg, GetDlgItem(hDlg, IDC_SYNC), record);
+        break;
+    case IDC_DATE_FILTER:
+        OnDateFilter(hDlg);
+        break;
+    }
+}
+
+static void OnDestroy(HWND hDlg)
+{
+    PersistSettings(hDlg, TRUE);
+}
+
+INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SYNCPARAM *record = (SYNCPARAM *)GetWindowLongPtrW(hDlg, DWLP_USER);
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
+        OnInitDialog(hDlg, (SYNCPARAM *)lParam);
+        break;
+    case WM_COMMAND:
+        OnCommand(hDlg, wParam, lParam, record);
+        break;
+    case WM_LUNVEX_ADDROW:
+        AppendResultRow(hDlg, record, (const RESULTROW *)lParam);
+        break;
+    case WM_LUNVEX_SHOWROWS:
+    case WM_TIMER:
+        ShowNewestRow(hDlg, record);
+        break;
+    case WM_NOTIFY:
+        return OnResultListNotify(hDlg, (NMHDR *)lParam);
+    case WM_DESTROY:
+        OnDestroy(hDlg);
+        break;
+    }
+    // The dialog never sets the focus itself, and handles nothing it must report.
+    return FALSE;
+}

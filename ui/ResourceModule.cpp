@@ -1,0 +1,67 @@
+// Where the dialog and its strings come from: a satellite file beside the
+// program ("Lunvex.exe.mui") when there is one, else the program itself.
+#include <windows.h>
+#include "Dialog.h"
+
+// Folder of the running program, with its trailing backslash; returns the length.
+static int GetProgramFolder(LPWSTR buffer)
+{
+    DWORD nLen = GetModuleFileNameW(NULL, buffer, MAX_PATH);
+    if (nLen == 0 || nLen >= MAX_PATH)
+        return 0;
+    while (nLen > 0 && buffer[nLen - 1] != L'\\')
+        nLen--;
+    buffer[nLen] = L'\0';
+    return (int)nLen;
+}
+
+// The optional "DarkMode.dll" is taken only from the program's own folder: a
+// bare name would also find a planted copy in the current directory or on PATH.
+static void CallOptionalLibrary(void)
+{
+    WCHAR szPath[PATH_BUFFER];
+    int nLen = GetProgramFolder(szPath);
+    if (nLen == 0 || nLen + 12 > PATH_MAX_CHARS)
+        return;
+    lstrcpyW(szPath + nLen, L"DarkMode.dll");
+    if (GetModuleHandleW(szPath))
+        return;
+    HMODULE hLibrary = LoadLibraryExW(szPath, NULL, 0);
+    if (!hLibrary)
+        return;
+    typedef void(WINAPI * ENTRY)(void);
+    ENTRY pfnEntry = (ENTRY)(void *)GetProcAddress(hLibrary, MAKEINTRESOURCEA(1));
+    if (pfnEntry)
+        pfnEntry();
+}
+
+HMODULE GetResourceModule(void)
+{
+    // 264 characters: a full 260-character path still takes ".mui".
+    WCHAR szPath[PATH_BUFFER];
+    HMODULE hModule = NULL;
+    DWORD nLen = GetModuleFileNameW(NULL, szPath, MAX_PATH);
+    if (nLen > 0 && nLen < MAX_PATH)
+    {
+        lstrcpyW(szPath + nLen, L".mui");
+        if (GetFileAttributesW(szPath) != INVALID_FILE_ATTRIBUTES)
+        {
+            hModule = GetModuleHandleW(szPath);
+            if (!hModule)
+                hModule = LoadLibraryExW(szPath, NULL, LOAD_LIBRARY_AS_DATAFILE);
+        }
+    }
+    if (!hModule)
+        hModule = GetModuleHandleW(NULL);
+    CallOptionalLibrary();
+    return hModule;
+}
+
+int LoadUiString(HMODULE hResources, UINT id, LPWSTR buffer, int nChars)
+{
+    // A satellite that lacks a string falls back to the built-in one.
+    int nLen = LoadStringW(hResources, id, buffer, nChars);
+    if (nLen == 0)
+        nLen = LoadStringW(GetModuleHandleW(NULL), id, buffer, nChars);
+    return nLen;
+}

@@ -1,0 +1,89 @@
+// One interactive run, on a worker thread. The worker reaches the dialog's
+// controls only by sent messages, which the dialog's thread handles from its
+// modal loop, so the dialog stays responsive while the passes walk the trees.
+#include <windows.h>
+#include <shlwapi.h>
+#include "Dialog.h"
+#include "../engine/Passes.h"
+#include "../res/resource.h"
+
+void ReadPickerTime(HWND hDlg, int dateId, FILETIME *out)
+{
+    SYSTEMTIME stDate = {}, stTime = {};
+    SendDlgItemMessageW(hDlg, dateId, DTM_GETSYSTEMTIME, 0, (LPARAM)&stDate);
+    SendDlgItemMessageW(hDlg, dateId + 1, DTM_GETSYSTEMTIME, 0, (LPARAM)&stTime);
+    // The date picker's own time of day plays no part.
+    stDate.wHour = stTime.wHour;
+    stDate.wMinute = stTime.wMinute;
+    stDate.wSecond = stTime.wSecond;
+    stDate.wMilliseconds = stTime.wMilliseconds;
+    FILETIME ftLocal;
+    SystemTimeToFileTime(&stDate, &ftLocal);
+    // The pickers show local time; the passes compare UTC.
+    LocalFileTimeToFileTime(&ftLocal, out);
+}
+
+static BOOL IsChecked(HWND hDlg, int id)
+{
+    return SendDlgItemMessageW(hDlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+static void ReadOptions(HWND hDlg, SYNCPARAM *record)
+{
+    record->bSubFolders = IsChecked(hDlg, IDC_SUBFOLDERS);
+    record->bDateFilter = IsChecked(hDlg, IDC_DATE_FILTER);
+    if (record->bDateFilter)
+    {
+        record->nDateKind = (int)SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_GETCURSEL, 0, 0);
+        ReadPickerTime(hDlg, IDC_FROM_DATE, &record->ftFrom);
+        ReadPickerTime(hDlg, IDC_TO_DATE, &record->ftTo);
+    }
+    // A later checked button wins; a group with none leaves its field as it was.
+    for (int i = 0; i < 3; i++)
+    {
+        if (IsChecked(hDlg, IDC_COPY_ALL + i))
+            record->nCopyWhich = i;
+    }
+    for (int i = 0; i < 3; i++)
+    {
+        if (IsChecked(hDlg, IDC_TIME_NEWER + i))
+            record->nTimeMode = i;
+    }
+}
+
+static void RunFolders(HWND hDlg, SYNCPARAM *record)
+{
+    WCHAR szSource[PATH_BUFFER];
+    WCHAR szDest[PATH_BUFFER];
+    // An empty field ends the run: it would mean the current directory.
+    if (!GetDlgItemTextW(hDlg, IDC_SOURCE, szSource, MAX_PATH))
+        return;
+    PathRemoveBackslashW(szSource);
+    if (!GetDlgItemTextW(hDlg, IDC_DEST, szDest, MAX_PATH))
+        return;
+    PathRemoveBackslashW(szDest);
+    ReadOptions(hDlg, record);
+    if (!BeginRun(szSource, szDest, record))
+        return;
+    MirrorFolder(szSource, szDest, record);
+    // Read only now, so unchecking the box during the copy pass still counts;
+    // and never remove against a source that cannot be listed.
+    if (IsChecked(hDlg, IDC_DELETE_EXTRA) && IsFolderListable(szSource))
+        PurgeFolder(szDest, szSource, record);
+}
+
+DWORD WINAPI SyncThreadProc(LPVOID param)
+{
+    SYNCPARAM *record = (SYNCPARAM *)param;
+    HWND hDlg = record->hDlg;
+    SendMessageW(record->hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(record->hList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(record->hList, WM_SETREDRAW, TRUE, 0);
+
+    RunFolders(hDlg, record);
+
+    // Paint the last rows and scroll to the newest before the run counts as over.
+    SendMessageW(hDlg, WM_LUNVEX_SHOWROWS, 0, 0);
+    EnableWindow(GetDlgItem(hDlg, IDC_SYNC), TRUE);
+    return 0;
+}
