@@ -1,0 +1,154 @@
+// Whole runs through the dialog: every row of the list against what the
+// passes did to the real folders.
+#include "InteractiveFixture.h"
+
+using Rows = std::vector<std::wstring>;
+
+TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(100));
+    MakeFile(S(L"sub\\b.txt"), "b", TimeAt(200));
+    MakeFile(S(L"same.txt"), "same", TimeAt(300));
+    MakeFile(D(L"same.txt"), "same", TimeAt(300));
+    // Destination newer: left alone and shown twice, source first.
+    MakeFile(S(L"conflict.txt"), "old", TimeAt(400));
+    MakeFile(D(L"conflict.txt"), "newer", TimeAt(900));
+    // A folder older than the source file holds its name: the copy must fail.
+    MakeFile(S(L"blocked.txt"), "x", TimeAt(500));
+    MakeFolder(D(L"blocked.txt"));
+    SetWriteTime(D(L"blocked.txt"), TimeAt(10));
+    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    MakeFile(D(L"sub\\extra2.txt"), "e2", TimeAt(60));
+
+    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    SetCheck(Dlg(), IDC_COPY_ALL, TRUE);
+    SetCheck(Dlg(), IDC_TIME_NEWER, TRUE);
+    Run();
+
+    Rows rows = ListLines();
+    ASSERT_EQ(rows.size(), 7u);
+    // The removal pass runs after the copy pass; within a pass the order is
+    // the listing's, except that a conflict's two rows stay together.
+    Rows copyRows(rows.begin(), rows.begin() + 5), deleteRows(rows.begin() + 5, rows.end());
+    EXPECT_EQ(Sorted(copyRows), Sorted({
+                                    ExpectedRow(kCopiedImage, TimeAt(100), S(L"a.txt")),
+                                    ExpectedRow(kCopiedImage, TimeAt(200), S(L"sub\\b.txt")),
+                                    ExpectedRow(1, TimeAt(400), S(L"conflict.txt")),
+                                    ExpectedRow(1, TimeAt(900), D(L"conflict.txt")),
+                                    ExpectedRow(0, TimeAt(500), S(L"blocked.txt")),
+                                }));
+    auto conflict = std::find(copyRows.begin(), copyRows.end(), ExpectedRow(1, TimeAt(400), S(L"conflict.txt")));
+    ASSERT_NE(conflict, copyRows.end());
+    ASSERT_NE(conflict + 1, copyRows.end());
+    EXPECT_EQ(conflict[1], ExpectedRow(1, TimeAt(900), D(L"conflict.txt")));
+    EXPECT_EQ(Sorted(deleteRows), Sorted({
+                                      ExpectedRow(2, TimeAt(50), D(L"extra.txt")),
+                                      ExpectedRow(2, TimeAt(60), D(L"sub\\extra2.txt")),
+                                  }));
+
+    // The folders agree with the list.
+    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{
+                                 L"a.txt=a",
+                                 L"blocked.txt\\",
+                                 L"conflict.txt=newer",
+                                 L"same.txt=same",
+                                 L"sub\\",
+                                 L"sub\\b.txt=b",
+                             }));
+    EXPECT_EQ(SecondsOf(WriteTimeOf(D(L"a.txt"))), 100);
+    EXPECT_EQ(Snapshot(src).size(), 6u);
+}
+
+TEST_F(InteractiveTest, NewestRowIsSelectedAndWhollyVisibleAndNextRunStartsEmpty)
+{
+    const int nFiles = 300;
+    for (int i = 0; i < nFiles; i++)
+    {
+        WCHAR name[32];
+        wsprintfW(name, L"f%03d.txt", i);
+        MakeFile(S(name), "x", TimeAt(i));
+    }
+    Run();
+
+    HWND hList = List();
+    ASSERT_EQ(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), nFiles);
+    EXPECT_EQ(SendMessageW(hList, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), nFiles - 1);
+    // Give the list a paint or two, as a user watching it would see it.
+    PumpMessages(Dlg(), 250);
+    RECT rcClient, rcRow;
+    GetClientRect(hList, &rcClient);
+    rcRow.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageW(hList, LVM_GETITEMRECT, nFiles - 1, (LPARAM)&rcRow));
+    EXPECT_GE(rcRow.top, 0);
+    EXPECT_LE(rcRow.bottom, rcClient.bottom) << "the newest row is cut off at the bottom";
+    EXPECT_GT(SendMessageW(hList, LVM_GETTOPINDEX, 0, 0), 0) << "the list never scrolled";
+
+    // Only the new file is reported by the next run: earlier rows are gone.
+    MakeFile(S(L"late.txt"), "late", TimeAt(5000));
+    Run();
+    EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(5000), S(L"late.txt"))});
+    EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), 0);
+}
+
+TEST_F(InteractiveTest, EmptyFieldRunsNothingButEndsTheRun)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(100));
+    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    SetDlgItemTextW(Dlg(), IDC_SOURCE, L"");
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"extra.txt=e"}));
+
+    // A run with rows, then one with an empty destination: the list is
+    // emptied and nothing else happens.
+    SetFolders(Dlg(), src, dst);
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, FALSE);
+    Run();
+    ASSERT_EQ(ListLines().size(), 1u);
+    SetDlgItemTextW(Dlg(), IDC_DEST, L"");
+    MakeFile(S(L"b.txt"), "b", TimeAt(200));
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_FALSE(FileExists(D(L"b.txt")));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dlg(), IDC_SYNC)));
+}
+
+TEST_F(InteractiveTest, UnreachableSourceKeepsEveryDestinationFile)
+{
+    MakeFile(D(L"keep.txt"), "k", TimeAt(10));
+    MakeFile(D(L"sub\\keep2.txt"), "k2", TimeAt(20));
+    SetFolders(Dlg(), root / L"gone", dst);
+    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"keep.txt=k", L"sub\\", L"sub\\keep2.txt=k2"}));
+}
+
+TEST_F(InteractiveTest, SameFolderOnBothSidesRunsNothing)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(10));
+    MakeFile(S(L"sub\\b.txt"), "b", TimeAt(20));
+    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    SetCheck(Dlg(), IDC_TIME_IGNORE, TRUE);
+    // Spelt differently on each side: a trailing backslash and another case.
+    std::wstring upper = src;
+    CharUpperW(&upper[0]);
+    SetFolders(Dlg(), src + L"\\", upper);
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_EQ(Snapshot(src), (std::vector<std::wstring>{L"a.txt=a", L"sub\\", L"sub\\b.txt=b"}));
+}
+
+TEST_F(InteractiveTest, TrailingBackslashOnTheSourceGivesTheSamePaths)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(10));
+    SetFolders(Dlg(), src + L"\\", dst + L"\\");
+    Run();
+    EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(10), S(L"a.txt"))});
+    EXPECT_EQ(ReadAll(D(L"a.txt")), "a");
+}
