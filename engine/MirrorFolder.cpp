@@ -70,8 +70,7 @@ void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     int b = StartFolderPath(szDest, dest);
     if (a < 0 || b < 0)
         return;
-    lstrcpyW(szSource + a, L"*.*");
-    HANDLE hFind = FindFirstFileW(szSource, &fd);
+    HANDLE hFind = StartListing(szSource, a, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do

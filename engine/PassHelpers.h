@@ -22,6 +22,10 @@ BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full);
 // and a trailing backslash. An empty root matches nothing.
 BOOL IsSameFolder(LPCWSTR path, LPCWSTR root);
 
+// Lists the folder that a StartFolderPath buffer of length nAt holds (it
+// appends "*.*"). Returns the listing handle, or INVALID_HANDLE_VALUE.
+HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd);
+
 // Looks one path up. Returns ERROR_SUCCESS and the entry's attributes and
 // last write time when an entry (file or folder) of that name exists,
 // otherwise the platform's error code.

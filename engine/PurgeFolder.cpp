@@ -35,8 +35,7 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
     int b = StartFolderPath(szReference, reference);
     if (a < 0 || b < 0)
         return;
-    lstrcpyW(szScan + a, L"*.*");
-    HANDLE hFind = FindFirstFileW(szScan, &fd);
+    HANDLE hFind = StartListing(szScan, a, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do

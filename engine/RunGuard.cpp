@@ -25,8 +25,7 @@ BOOL IsFolderListable(LPCWSTR folder)
     int nLen = StartFolderPath(szPattern, folder);
     if (nLen < 0)
         return FALSE;
-    lstrcpyW(szPattern + nLen, L"*.*");
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    HANDLE hFind = StartListing(szPattern, nLen, &fd);
     if (hFind != INVALID_HANDLE_VALUE)
     {
         FindClose(hFind);
