@@ -35,6 +35,42 @@ static void CallOptionalLibrary(void)
         pfnEntry();
 }
 
+// A satellite is mapped as plain data, and the loader does not check that the
+// file holds what its headers promise: resources looked up in a truncated file
+// are read beyond its end and crash the program. Take only a file whose every
+// section lies wholly inside it.
+static BOOL IsSatelliteWhole(LPCWSTR path)
+{
+    BYTE header[4096];
+    DWORD nRead = 0;
+    LARGE_INTEGER size;
+    HANDLE hFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL bRead = GetFileSizeEx(hFile, &size) && ReadFile(hFile, header, sizeof(header), &nRead, NULL);
+    CloseHandle(hFile);
+    if (!bRead || nRead < sizeof(IMAGE_DOS_HEADER))
+        return FALSE;
+    const IMAGE_DOS_HEADER *dos = (const IMAGE_DOS_HEADER *)header;
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew < 0 ||
+        (DWORD)dos->e_lfanew > nRead - sizeof(DWORD) - sizeof(IMAGE_FILE_HEADER))
+        return FALSE;
+    const BYTE *nt = header + dos->e_lfanew;
+    if (*(const DWORD *)nt != IMAGE_NT_SIGNATURE)
+        return FALSE;
+    const IMAGE_FILE_HEADER *file = (const IMAGE_FILE_HEADER *)(nt + sizeof(DWORD));
+    DWORD nSections = (DWORD)dos->e_lfanew + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + file->SizeOfOptionalHeader;
+    if (nSections + (DWORD)file->NumberOfSections * sizeof(IMAGE_SECTION_HEADER) > nRead)
+        return FALSE;
+    const IMAGE_SECTION_HEADER *section = (const IMAGE_SECTION_HEADER *)(header + nSections);
+    for (WORD i = 0; i < file->NumberOfSections; i++)
+    {
+        if ((LONGLONG)section[i].PointerToRawData + section[i].SizeOfRawData > size.QuadPart)
+            return FALSE;
+    }
+    return TRUE;
+}
+
 HMODULE GetResourceModule(void)
 {
     // 264 characters: a full 260-character path still takes ".mui".
@@ -44,7 +80,7 @@ HMODULE GetResourceModule(void)
     if (nLen > 0 && nLen < MAX_PATH)
     {
         lstrcpyW(szPath + nLen, L".mui");
-        if (GetFileAttributesW(szPath) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(szPath) != INVALID_FILE_ATTRIBUTES && IsSatelliteWhole(szPath))
         {
             hModule = GetModuleHandleW(szPath);
             if (!hModule)
