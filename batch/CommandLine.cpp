@@ -23,16 +23,26 @@ static int RunFolders(LPCWSTR source, LPCWSTR dest, BOOL bDelete, SYNCPARAM *rec
     if (!IsFolderListable(source))
         return EXIT_NOT_RUN;
     if (bDelete)
+    {
         PurgeFolder(dest, source, record);
+        // Gone during the removal pass: it kept what it could no longer check.
+        if (!IsFolderListable(source))
+            return EXIT_NOT_RUN;
+    }
     return record->nFailures ? EXIT_FAILURES : EXIT_DONE;
 }
 
 int RunCommandLine(SYNCPARAM *record)
 {
+    return RunCommandText(GetCommandLineW(), record);
+}
+
+int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
+{
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
     int nArgs = 0;
-    LPWSTR *args = CommandLineToArgvW(GetCommandLineW(), &nArgs);
+    LPWSTR *args = CommandLineToArgvW(commandLine, &nArgs);
     if (!args)
         return 0;
     if (nArgs < 3)

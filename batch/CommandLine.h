@@ -14,4 +14,7 @@
 // dialog is to be opened instead.
 int RunCommandLine(SYNCPARAM *record);
 
+// The same for a given command line (program name first).
+int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record);
+
 #endif

@@ -38,22 +38,50 @@ static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME 
     return record->nTimeMode == TIME_NEWER ? ACTION_CONFLICT : ACTION_COPY;
 }
 
+static ULONGLONG SizeOf(DWORD dwHigh, DWORD dwLow)
+{
+    return ((ULONGLONG)dwHigh << 32) | dwLow;
+}
+
+// A copy that fails part way (a full disk) can leave a truncated file that
+// already carries the source's write time: every later run would take it as
+// up to date. Remove what the failed copy left, but never a file it did not
+// touch (unchanged since the look-up before the copy).
+static void RemovePartialCopy(LPCWSTR destPath, const WIN32_FIND_DATAW *pfdSource, BOOL bExisted,
+                              const WIN32_FILE_ATTRIBUTE_DATA *pBefore)
+{
+    WIN32_FILE_ATTRIBUTE_DATA after;
+    if (LookUpEntry(destPath, &after) != ERROR_SUCCESS || (after.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    ULONGLONG cbAfter = SizeOf(after.nFileSizeHigh, after.nFileSizeLow);
+    if (cbAfter == SizeOf(pfdSource->nFileSizeHigh, pfdSource->nFileSizeLow))
+        return;
+    if (bExisted && CompareFileTime(&after.ftLastWriteTime, &pBefore->ftLastWriteTime) == 0 &&
+        cbAfter == SizeOf(pBefore->nFileSizeHigh, pBefore->nFileSizeLow))
+        return;
+    DeleteFileW(destPath);
+}
+
 static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DATAW *pfd,
                        SYNCPARAM *record)
 {
-    DWORD dwDestAttributes;
-    FILETIME ftDest;
-    BOOL bExists = LookUpEntry(destPath, &dwDestAttributes, &ftDest) == ERROR_SUCCESS;
-    switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &ftDest))
+    WIN32_FILE_ATTRIBUTE_DATA dest;
+    BOOL bExists = LookUpEntry(destPath, &dest) == ERROR_SUCCESS;
+    switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &dest.ftLastWriteTime))
     {
     case ACTION_COPY:
-        ReportResult(CopyFileW(sourcePath, destPath, FALSE) ? RESULT_COPIED : RESULT_COPY_FAILED,
-                     &pfd->ftLastWriteTime, sourcePath, record);
+        if (CopyFileW(sourcePath, destPath, FALSE))
+            ReportResult(RESULT_COPIED, &pfd->ftLastWriteTime, sourcePath, record);
+        else
+        {
+            RemovePartialCopy(destPath, pfd, bExists, &dest);
+            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, sourcePath, record);
+        }
         break;
     case ACTION_CONFLICT:
         // Both sides are shown, the source first, each with its own time.
         ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, sourcePath, record);
-        ReportResult(RESULT_DEST_NEWER, &ftDest, destPath, record);
+        ReportResult(RESULT_DEST_NEWER, &dest.ftLastWriteTime, destPath, record);
         break;
     }
 }

@@ -26,10 +26,10 @@ BOOL IsSameFolder(LPCWSTR path, LPCWSTR root);
 // appends "*.*"). Returns the listing handle, or INVALID_HANDLE_VALUE.
 HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd);
 
-// Looks one path up. Returns ERROR_SUCCESS and the entry's attributes and
-// last write time when an entry (file or folder) of that name exists,
+// Looks one path up. Returns ERROR_SUCCESS and the entry's attributes, last
+// write time and size when an entry (file or folder) of that name exists,
 // otherwise the platform's error code.
-DWORD LookUpEntry(LPCWSTR path, DWORD *pdwAttributes, FILETIME *pftWrite);
+DWORD LookUpEntry(LPCWSTR path, WIN32_FILE_ATTRIBUTE_DATA *pData);
 
 // Passes a result on to AddResult, counting failures for the exit code.
 void ReportResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record);

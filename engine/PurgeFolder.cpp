@@ -7,9 +7,8 @@
 // a source tree that has gone away since the run began.
 static BOOL IsMissingFromSource(LPCWSTR referencePath, const SYNCPARAM *record)
 {
-    DWORD dwAttributes;
-    FILETIME ftWrite;
-    DWORD dwError = LookUpEntry(referencePath, &dwAttributes, &ftWrite);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    DWORD dwError = LookUpEntry(referencePath, &data);
     if (dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND)
         return FALSE;
     return record->szSourceRoot[0] == L'\0' || IsFolderListable(record->szSourceRoot);
