@@ -7,18 +7,13 @@
 #include "../../engine/PassHelpers.h"
 #include <cwchar>
 
-DWORD LookUpEntry(LPCWSTR path, DWORD *pdwAttributes, FILETIME *pftWrite)
+DWORD LookUpEntry(LPCWSTR path, WIN32_FILE_ATTRIBUTE_DATA *pData)
 {
     if (wcsstr(path, L"denied"))
         return ERROR_ACCESS_DENIED;
     if (wcsstr(path, L"network"))
         return ERROR_BAD_NETPATH;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data))
-        return GetLastError();
-    *pdwAttributes = data.dwFileAttributes;
-    *pftWrite = data.ftLastWriteTime;
-    return ERROR_SUCCESS;
+    return GetFileAttributesExW(path, GetFileExInfoStandard, pData) ? ERROR_SUCCESS : GetLastError();
 }
 
 TEST_F(PassTest, OnlyNotFoundLookUpsLeadToDeletion)
