@@ -59,10 +59,10 @@ static BOOL IsSatelliteWhole(LPCWSTR path)
     if (*(const DWORD *)nt != IMAGE_NT_SIGNATURE)
         return FALSE;
     const IMAGE_FILE_HEADER *file = (const IMAGE_FILE_HEADER *)(nt + sizeof(DWORD));
-    DWORD nSections = (DWORD)dos->e_lfanew + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + file->SizeOfOptionalHeader;
-    if (nSections + (DWORD)file->NumberOfSections * sizeof(IMAGE_SECTION_HEADER) > nRead)
+    DWORD dwSectionTable = (DWORD)dos->e_lfanew + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + file->SizeOfOptionalHeader;
+    if (dwSectionTable + (DWORD)file->NumberOfSections * sizeof(IMAGE_SECTION_HEADER) > nRead)
         return FALSE;
-    const IMAGE_SECTION_HEADER *section = (const IMAGE_SECTION_HEADER *)(header + nSections);
+    const IMAGE_SECTION_HEADER *section = (const IMAGE_SECTION_HEADER *)(header + dwSectionTable);
     for (WORD i = 0; i < file->NumberOfSections; i++)
     {
         if ((LONGLONG)section[i].PointerToRawData + section[i].SizeOfRawData > size.QuadPart)
