@@ -5,29 +5,20 @@
 #include <atomic>
 #include <thread>
 #include "Scenario.h"
+#include "../batch/BatchFixture.h"
 #include "../support/RunProgram.h"
 
 namespace {
 
-class FaultTest : public ::testing::Test
+// A source and a destination folder under a fresh temporary folder.
+class FaultTest : public BatchTest
 {
-protected:
-    TempDir root;
-    std::wstring src = root / L"src";
-    std::wstring dst = root / L"dst";
-    void SetUp() override
-    {
-        MakeFolder(src);
-        MakeFolder(dst);
-    }
 };
 
 HANDLE HoldOpen(const std::wstring &path, DWORD access)
 {
     return CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
-
-using Tree = std::vector<std::wstring>;
 
 }  // namespace
 

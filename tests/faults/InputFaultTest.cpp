@@ -4,26 +4,17 @@
 #include <windows.h>
 #include <random>
 #include "Scenario.h"
+#include "../batch/BatchFixture.h"
 #include "../support/RunProgram.h"
 #include "../../batch/CommandLine.h"
 #include "../../engine/Passes.h"
 
 namespace {
 
-class InputTest : public ::testing::Test
+// A source and a destination folder under a fresh temporary folder.
+class InputTest : public BatchTest
 {
-protected:
-    TempDir root;
-    std::wstring src = root / L"src";
-    std::wstring dst = root / L"dst";
-    void SetUp() override
-    {
-        MakeFolder(src);
-        MakeFolder(dst);
-    }
 };
-
-using Tree = std::vector<std::wstring>;
 
 // A chain of one-letter folders far past the path limit, a file at each level.
 void MakeDeepTree(const std::wstring &top, int levels)
