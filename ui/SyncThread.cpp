@@ -51,17 +51,25 @@ static void ReadOptions(HWND hDlg, SYNCPARAM *record)
     }
 }
 
+// FALSE when the field cannot name a folder for the run. An empty field
+// would mean the current directory. A text too long for a path is refused
+// rather than cut: its first 259 characters may name another folder, whose
+// files the run would then overwrite or delete. Reading a few characters
+// more than a path holds is what shows the cut.
+static BOOL ReadFolderField(HWND hDlg, int id, LPWSTR buffer)
+{
+    if (!GetDlgItemTextW(hDlg, id, buffer, PATH_BUFFER))
+        return FALSE;
+    PathRemoveBackslashW(buffer);
+    return lstrlenW(buffer) <= PATH_MAX_CHARS;
+}
+
 static void RunFolders(HWND hDlg, SYNCPARAM *record)
 {
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
-    // An empty field ends the run: it would mean the current directory.
-    if (!GetDlgItemTextW(hDlg, IDC_SOURCE, szSource, MAX_PATH))
+    if (!ReadFolderField(hDlg, IDC_SOURCE, szSource) || !ReadFolderField(hDlg, IDC_DEST, szDest))
         return;
-    PathRemoveBackslashW(szSource);
-    if (!GetDlgItemTextW(hDlg, IDC_DEST, szDest, MAX_PATH))
-        return;
-    PathRemoveBackslashW(szDest);
     ReadOptions(hDlg, record);
     if (!BeginRun(szSource, szDest, record))
         return;
