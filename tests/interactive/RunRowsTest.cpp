@@ -152,3 +152,35 @@ TEST_F(InteractiveTest, TrailingBackslashOnTheSourceGivesTheSamePaths)
     EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(10), S(L"a.txt"))});
     EXPECT_EQ(ReadAll(D(L"a.txt")), "a");
 }
+
+TEST_F(InteractiveTest, FieldTooLongForAPathRunsNothingRatherThanACutPath)
+{
+    // A folder whose path is exactly the longest a path may be, and a field
+    // naming something below it: cut to that length, the field would name
+    // the folder itself.
+    std::wstring longest = root.path + L"\\";
+    longest += std::wstring(PATH_MAX_CHARS - longest.size(), L'x');
+    ASSERT_EQ(longest.size(), (size_t)PATH_MAX_CHARS);
+    MakeFile(longest + L"\\keep.txt", "k", TimeAt(10));
+    MakeFile(S(L"a.txt"), "a", TimeAt(20));
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+
+    SetFolders(Dlg(), src, longest + L"\\meant");
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_EQ(Snapshot(longest), (std::vector<std::wstring>{L"keep.txt=k"}));
+
+    // The same on the source side: the cut source would hold no keep.txt.
+    SetFolders(Dlg(), longest + L"\\meant", dst);
+    MakeFile(D(L"keep.txt"), "k", TimeAt(10));
+    Run();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"keep.txt=k"}));
+
+    // The longest path itself, final backslash and all, is still taken: the
+    // run goes ahead and refuses the file whose path would not fit.
+    SetFolders(Dlg(), src, longest + L"\\");
+    SetCheck(Dlg(), IDC_DELETE_EXTRA, FALSE);
+    Run();
+    EXPECT_EQ(ListLines(), std::vector<std::wstring>{ExpectedRow(0, TimeAt(20), S(L"a.txt"))});
+}
