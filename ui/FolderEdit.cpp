@@ -21,12 +21,17 @@ LRESULT CALLBACK FolderEditProc(HWND hEdit, UINT message, WPARAM wParam, LPARAM 
     WNDPROC pfnPrevious = (WNDPROC)GetWindowLongPtrW(hEdit, GWLP_USERDATA);
     if (message == WM_DROPFILES)
     {
-        // Only the first dropped item counts, file or folder.
+        // Only the first dropped item counts, file or folder. One whose path
+        // does not fit is left out rather than cut: the cut text could name
+        // another folder, and the next run would use it.
         WCHAR szPath[PATH_BUFFER];
         HDROP hDrop = (HDROP)wParam;
         szPath[0] = L'\0';
-        DragQueryFileW(hDrop, 0, szPath, MAX_PATH);
-        SendMessageW(hEdit, WM_SETTEXT, 0, (LPARAM)szPath);
+        if (DragQueryFileW(hDrop, 0, NULL, 0) <= PATH_MAX_CHARS)
+        {
+            DragQueryFileW(hDrop, 0, szPath, MAX_PATH);
+            SendMessageW(hEdit, WM_SETTEXT, 0, (LPARAM)szPath);
+        }
         DragFinish(hDrop);
         return 0;
     }
