@@ -105,6 +105,19 @@ TEST_F(InteractiveTest, DropSetsTheFieldToTheFirstItemOnly)
     EXPECT_EQ(FieldText(Dlg(), IDC_SOURCE), L"Q:\\nowhere\\at all");
 }
 
+TEST_F(InteractiveTest, DropOfAPathTooLongForTheFieldLeavesItAsItWas)
+{
+    // Cut to the longest path, this item would name the folder "longest".
+    std::wstring longest = L"Q:\\" + std::wstring(PATH_MAX_CHARS - 3, L'x');
+    std::wstring below = longest + L"\\meant";
+    SetDlgItemTextW(Dlg(), IDC_DEST, dst.c_str());
+    Drop(Dlg(), IDC_DEST, {below, src});
+    EXPECT_EQ(FieldText(Dlg(), IDC_DEST), dst);
+    // The longest path that fits is taken whole.
+    Drop(Dlg(), IDC_DEST, {longest});
+    EXPECT_EQ(FieldText(Dlg(), IDC_DEST), longest);
+}
+
 TEST_F(InteractiveTest, BrowserCancelledKeepsTheFieldAndAcceptedTakesItsFolder)
 {
     SetDlgItemTextW(Dlg(), IDC_SOURCE, src.c_str());
