@@ -6,6 +6,7 @@
 // Exit code 0 on success, 2 when the dialog never appeared or hung.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include "../../res/resource.h"
 
@@ -92,9 +93,11 @@ static int Drive(HWND hDlg, LPCWSTR source, LPCWSTR dest)
     return 0;
 }
 
-int wmain(int argc, wchar_t **argv)
+int main(void)
 {
-    if (argc != 3)
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc != 3)
     {
         fwprintf(stderr, L"usage: lunvex_drive SRC DST\n");
         return 2;
@@ -133,5 +136,6 @@ int wmain(int argc, wchar_t **argv)
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    LocalFree(argv);
     return nResult;
 }
