@@ -6,7 +6,8 @@
 #include <vector>
 #include "../../engine/SyncParam.h"
 
-// One row of the results list as a reader of the list sees it.
+// One row of the results list as a reader of the list sees it: an image
+// stored as "ask the parent" (-1) reads back as the dialog's answer.
 struct ListRow
 {
     int image;
