@@ -90,11 +90,3 @@ TEST_F(BatchTest, SourceInsideDestinationKeepsItsFiles)
     EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"1"}), 0);
     EXPECT_EQ(Snapshot(dst), (Tree{L"mine.txt=m", L"work\\", L"work\\mine.txt=m"}));
 }
-
-TEST_F(BatchTest, StartsWithoutTwoFoldersTouchNothing)
-{
-    MakeFile(src + L"\\a.txt", "a", 1);
-    EXPECT_EQ(RunLunvexRaw(L""), 0);
-    EXPECT_EQ(RunLunvex({src}), 0);
-    EXPECT_EQ(Snapshot(dst), Tree{});
-}

@@ -220,6 +220,23 @@ TEST(OptionalLibraryTest, BatchModeLoadsNeitherTheLibraryNorTheSatellite)
     EXPECT_EQ("", ReadLog(copy.dir.path));
 }
 
+TEST(StartTest, FewerThanTwoFoldersOpenTheDialogAndTouchNothing)
+{
+    // A single argument is no batch run: the dialog opens, the argument has
+    // no effect, and closing the dialog ends the process with exit code 0.
+    ProgramCopy copy;
+    MakeFile(copy.dir / L"src\\a.txt", "alpha", 100);
+    MakeFolder(copy.dir / L"dst");
+    for (const std::wstring &tail : {std::wstring(), L"\"" + (copy.dir / L"src") + L"\""})
+    {
+        RemoteProgram program;
+        ASSERT_TRUE(program.Start(copy.exe, tail, copy.dir / L"dst"));
+        ASSERT_NE(nullptr, program.WaitDialog()) << Narrow(tail);
+        EXPECT_TRUE(program.Close());
+    }
+    EXPECT_EQ(Snapshot(copy.dir / L"dst"), std::vector<std::wstring>{});
+}
+
 namespace
 {
 // The prefix's own store, which the real program uses; put back as it was afterwards.
