@@ -52,9 +52,10 @@ typedef struct tagSYNCPARAM
     // and to stop deleting once the source has gone.
     WCHAR szSourceRoot[PATH_BUFFER];
     WCHAR szDestRoot[PATH_BUFFER];
-    // The results list's redraw is off until the dialog's next paint tick
-    // (dialog thread only).
-    DWORD bListFrozen;
+    // Rows of the interactive run in progress on their way to the results
+    // list; null outside a run and in batch mode. Set and cleared on the
+    // dialog's thread.
+    struct tagROWQUEUE *pRowQueue;
 } SYNCPARAM;
 
 // Shows one result of a pass (a row of the results list). Synchronous,

@@ -92,12 +92,20 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         OnCommand(hDlg, wParam, lParam, record);
         break;
-    case WM_LUNVEX_ADDROW:
-        AppendResultRow(hDlg, record, (const RESULTROW *)lParam);
+    case WM_LUNVEX_RUNSTART:
+        BeginResultRows(hDlg, record, (ROWQUEUE *)lParam);
+        break;
+    case WM_LUNVEX_ADDROWS:
+        TakeQueuedRows(hDlg, record);
+        break;
+    case WM_LUNVEX_APPENDROWS:
+        AppendQueuedRows(record);
+        break;
+    case WM_TIMER:
+        OnListPaintTimer(record);
         break;
     case WM_LUNVEX_SHOWROWS:
-    case WM_TIMER:
-        ShowNewestRow(hDlg, record);
+        EndResultRows(hDlg, record);
         break;
     case WM_NOTIFY:
         return OnResultListNotify(hDlg, (NMHDR *)lParam);

@@ -5,7 +5,7 @@
 #include "Dialog.h"
 #include "../res/resource.h"
 
-#define LIST_PAINT_MS 100
+#define LIST_PAINT_MS 200
 
 void SetUpResultList(HWND hDlg, HWND hList)
 {
@@ -36,14 +36,26 @@ void SetUpResultList(HWND hDlg, HWND hList)
     SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
-// Runs on the worker: one synchronous message per result, so the dialog's
-// thread, which owns the list, does all the row's work in one go.
+// Runs on the worker. The row is copied into the queue, so the passes may
+// reuse their buffers at once; only when the worker's half is full does it
+// wait, for the dialog to take the half (not to append it).
 void AddResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
 {
-    if (!record->hList)
+    ROWQUEUE *queue = record->pRowQueue;
+    if (!record->hList || !queue)
         return;
-    RESULTROW row = {code, time, path};
-    SendMessageW(record->hDlg, WM_LUNVEX_ADDROW, 0, (LPARAM)&row);
+    EnterCriticalSection(&queue->lock);
+    if (queue->nRows[queue->iFilling] == ROW_BATCH)
+    {
+        LeaveCriticalSection(&queue->lock);
+        SendMessageW(record->hDlg, WM_LUNVEX_ADDROWS, 0, 0);
+        EnterCriticalSection(&queue->lock);
+    }
+    PENDINGROW *row = &queue->rows[queue->iFilling][queue->nRows[queue->iFilling]++];
+    row->nCode = code;
+    row->ftTime = *time;
+    lstrcpynW(row->szPath, path, PATH_BUFFER);
+    LeaveCriticalSection(&queue->lock);
 }
 
 static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
@@ -56,27 +68,17 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
     SendMessageW(hList, LVM_SETITEMW, 0, (LPARAM)&item);
 }
 
-void AppendResultRow(HWND hDlg, SYNCPARAM *record, const RESULTROW *row)
+static int AppendRow(HWND hList, const PENDINGROW *row)
 {
-    HWND hList = record->hList;
     // Local time with the zone's offset in force now, in fixed pictures
     // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss".
     FILETIME ftLocal;
     SYSTEMTIME st;
     WCHAR szDate[32], szTime[32];
-    FileTimeToLocalFileTime(row->pftTime, &ftLocal);
+    FileTimeToLocalFileTime(&row->ftTime, &ftLocal);
     FileTimeToSystemTime(&ftLocal, &st);
     GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, 32);
     GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, 32);
-
-    // Painting every row would make a long run crawl: the list stays frozen
-    // and the dialog repaints it on a timer.
-    if (!record->bListFrozen)
-    {
-        record->bListFrozen = TRUE;
-        SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
-        SetTimer(hDlg, IDT_LIST_PAINT, LIST_PAINT_MS, NULL);
-    }
 
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;
@@ -85,28 +87,98 @@ void AppendResultRow(HWND hDlg, SYNCPARAM *record, const RESULTROW *row)
     int nItem = (int)SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
     SetCellText(hList, nItem, 1, szDate);
     SetCellText(hList, nItem, 2, szTime);
-    SetCellText(hList, nItem, 3, (LPWSTR)row->pszPath);
-
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED;
-    state.state = LVIS_SELECTED;
-    SendMessageW(hList, LVM_SETITEMSTATE, nItem, (LPARAM)&state);
+    SetCellText(hList, nItem, 3, (LPWSTR)row->szPath);
+    return nItem;
 }
 
-void ShowNewestRow(HWND hDlg, SYNCPARAM *record)
+void BeginResultRows(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
 {
-    if (!record->bListFrozen)
-        return;
-    KillTimer(hDlg, IDT_LIST_PAINT);
-    record->bListFrozen = FALSE;
+    // Painting is what costs (tens of milliseconds a paint under Wine): the
+    // list stays frozen for the whole run and is shown on the paint timer.
     HWND hList = record->hList;
+    SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
+    record->pRowQueue = queue;
+    SetTimer(hDlg, IDT_LIST_PAINT, LIST_PAINT_MS, NULL);
+}
+
+// Appends the half the dialog has taken from the worker, if any rows wait there.
+static void AppendTakenRows(SYNCPARAM *record)
+{
+    ROWQUEUE *queue = record->pRowQueue;
+    int iTaken = 1 - queue->iFilling;  // only this thread changes iFilling
+    for (int i = 0; i < queue->nRows[iTaken]; i++)
+        AppendRow(record->hList, &queue->rows[iTaken][i]);
+    queue->nRows[iTaken] = 0;
+}
+
+// Gives the worker the empty half and takes the one it was filling.
+static void TakeFilledRows(ROWQUEUE *queue)
+{
+    EnterCriticalSection(&queue->lock);
+    queue->iFilling = 1 - queue->iFilling;
+    LeaveCriticalSection(&queue->lock);
+}
+
+void TakeQueuedRows(HWND hDlg, SYNCPARAM *record)
+{
+    if (!record->pRowQueue)
+        return;
+    // The worker waits here only while the dialog is a whole half behind.
+    AppendTakenRows(record);
+    TakeFilledRows(record->pRowQueue);
+    PostMessageW(hDlg, WM_LUNVEX_APPENDROWS, 0, 0);
+}
+
+void AppendQueuedRows(SYNCPARAM *record)
+{
+    if (!record->pRowQueue)
+        return;
+    AppendTakenRows(record);
+    TakeFilledRows(record->pRowQueue);
+    AppendTakenRows(record);
+}
+
+// Paints the list with its newest row selected and wholly in view; bPaintNow
+// paints before returning, so the list can be frozen again at once.
+static void ShowNewestRow(HWND hList, BOOL bPaintNow)
+{
+    int nLast = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0) - 1;
+    if (nLast >= 0)
+    {
+        // The newest row is the selected one (the list allows one at a time).
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED;
+        state.state = LVIS_SELECTED;
+        SendMessageW(hList, LVM_SETITEMSTATE, nLast, (LPARAM)&state);
+    }
     SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
     // Only with redraw back on does the list count the newest row when
     // scrolling, so the scroll comes after it.
-    int nCount = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0);
-    if (nCount > 0)
-        SendMessageW(hList, LVM_ENSUREVISIBLE, nCount - 1, FALSE);
+    if (nLast >= 0)
+        SendMessageW(hList, LVM_ENSUREVISIBLE, nLast, FALSE);
     InvalidateRect(hList, NULL, TRUE);
+    if (bPaintNow)
+        UpdateWindow(hList);
+}
+
+void OnListPaintTimer(SYNCPARAM *record)
+{
+    if (!record->pRowQueue)
+        return;
+    AppendQueuedRows(record);
+    ShowNewestRow(record->hList, TRUE);
+    SendMessageW(record->hList, WM_SETREDRAW, FALSE, 0);
+}
+
+void EndResultRows(HWND hDlg, SYNCPARAM *record)
+{
+    if (!record->pRowQueue)
+        return;
+    AppendQueuedRows(record);
+    KillTimer(hDlg, IDT_LIST_PAINT);
+    record->pRowQueue = NULL;
+    ShowNewestRow(record->hList, FALSE);
 }
 
 INT_PTR OnResultListNotify(HWND hDlg, NMHDR *pHeader)

@@ -74,6 +74,8 @@ static void RunFolders(HWND hDlg, SYNCPARAM *record)
     if (!BeginRun(szSource, szDest, record))
         return;
     MirrorFolder(szSource, szDest, record);
+    // The copy pass's rows are all in the list before the removal pass starts.
+    SendMessageW(hDlg, WM_LUNVEX_ADDROWS, 0, 0);
     // Read only now, so unchecking the box during the copy pass still counts;
     // and never remove against a source that cannot be listed.
     if (IsChecked(hDlg, IDC_DELETE_EXTRA) && IsFolderListable(szSource))
@@ -84,14 +86,19 @@ DWORD WINAPI SyncThreadProc(LPVOID param)
 {
     SYNCPARAM *record = (SYNCPARAM *)param;
     HWND hDlg = record->hDlg;
-    SendMessageW(record->hList, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(record->hList, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageW(record->hList, WM_SETREDRAW, TRUE, 0);
+    // The run's rows wait here until the dialog takes them; the queue lives
+    // until the dialog has let go of it at the end of the run.
+    ROWQUEUE queue;
+    InitializeCriticalSection(&queue.lock);
+    queue.iFilling = 0;
+    queue.nRows[0] = queue.nRows[1] = 0;
+    SendMessageW(hDlg, WM_LUNVEX_RUNSTART, 0, (LPARAM)&queue);
 
     RunFolders(hDlg, record);
 
-    // Paint the last rows and scroll to the newest before the run counts as over.
+    // Every row shown and the newest in view before the run counts as over.
     SendMessageW(hDlg, WM_LUNVEX_SHOWROWS, 0, 0);
+    DeleteCriticalSection(&queue.lock);
     EnableWindow(GetDlgItem(hDlg, IDC_SYNC), TRUE);
     return 0;
 }

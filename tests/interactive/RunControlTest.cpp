@@ -1,7 +1,8 @@
 // What the user can do while a run is going: change the delete box, press
 // Escape, Enter or Synchronize again, close the dialog. Each test holds the
-// run at its first row (the worker waits while the dialog handles the row)
-// and acts from there, so "during the run" is certain, not a race.
+// run where the worker first waits for the dialog to take its rows (at the
+// latest when the copy pass ends, before the delete box is read) and acts
+// from there, so "during the run" is certain, not a race.
 #include "InteractiveFixture.h"
 
 namespace
@@ -21,7 +22,7 @@ RunWatch g_watch;
 
 LRESULT CALLBACK WatchDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_LUNVEX_ADDROW && g_watch.nRows++ == 0 && g_watch.onFirstRow)
+    if (message == WM_LUNVEX_ADDROWS && g_watch.nRows++ == 0 && g_watch.onFirstRow)
         g_watch.onFirstRow(hDlg);
     // The worker's last message to the dialog before Synchronize comes back.
     if (message == WM_LUNVEX_SHOWROWS)
