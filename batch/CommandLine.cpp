@@ -51,6 +51,10 @@ int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
         return 0;
     }
 
+    // A folder argument too long for a path is refused, not cut: its first
+    // 259 characters may name another folder (a parent, say), which the run
+    // would then fill or, with deletion on, empty.
+    BOOL bFits = lstrlenW(args[1]) <= PATH_MAX_CHARS && lstrlenW(args[2]) <= PATH_MAX_CHARS;
     lstrcpynW(szSource, args[1], MAX_PATH);
     lstrcpynW(szDest, args[2], MAX_PATH);
     record->bSubFolders = 0;
@@ -68,6 +72,6 @@ int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
         ReadDigit(args[6], L'1', &nDelete);
     LocalFree(args);
 
-    record->nExitCode = RunFolders(szSource, szDest, nDelete, record);
+    record->nExitCode = bFits ? RunFolders(szSource, szDest, nDelete, record) : EXIT_NOT_RUN;
     return 1;
 }

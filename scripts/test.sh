@@ -24,11 +24,14 @@ Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=:$display
 
-# Create the prefix once before tests run in parallel.
+# Create the prefix once before tests run in parallel, then keep one Wine
+# server up for the whole run rather than one starting and stopping between
+# tests (ended by the trap above).
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
+wineserver -p
 
 cd "$build"
 rm -f fault-scenarios.md
