@@ -3,17 +3,10 @@
 #include "../support/RunProgram.h"
 #include "../support/TestFiles.h"
 
-class BatchTest : public ::testing::Test
+// A source and a destination folder, and Lunvex.exe run on them.
+class BatchTest : public ::testing::Test, protected FolderPair
 {
 protected:
-    TempDir root;
-    std::wstring src = root / L"src";
-    std::wstring dst = root / L"dst";
-    void SetUp() override
-    {
-        MakeFolder(src);
-        MakeFolder(dst);
-    }
     int Run(std::vector<std::wstring> options = {})
     {
         std::vector<std::wstring> args = {src, dst};

@@ -1,7 +1,6 @@
 // Copies of the real Lunvex.exe with a satellite, the optional library and
 // the settings store, observed from outside the process.
-#include "DialogFixture.h"
-#include <commctrl.h>
+#include "../support/DialogHarness.h"
 #include "RemoteDialog.h"
 
 namespace
@@ -17,24 +16,22 @@ struct ProgramCopy
 {
     TempDir dir;
     std::wstring exe = dir / L"Lunvex.exe";
-    ProgramCopy()
-    {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring built = self;
-        built = built.substr(0, built.rfind(L'\\') + 1) + L"Lunvex.exe";
-        EXPECT_TRUE(CopyFileW(built.c_str(), exe.c_str(), FALSE));
-    }
+    ProgramCopy() { CopyInto(ProgramPath(), exe); }
 };
 
-// The dialog shows its built-in Chinese resources and works.
-void ExpectBuiltInDialog(const RemoteProgram &program)
+// Starts the program, which must show its built-in Chinese resources and
+// close cleanly.
+void ExpectBuiltInDialog(const std::wstring &exe, const std::wstring &tail = L"", const std::wstring &cwd = L"")
 {
+    RemoteProgram program;
+    ASSERT_TRUE(program.Start(exe, tail, cwd));
+    ASSERT_TRUE(program.WaitDialog()) << "no dialog, exit code " << program.WaitExit(0);
     EXPECT_EQ(L"資料夾同步處理", program.Text(program.hDlg));
     EXPECT_EQ(L"同步處理", program.Text(program.Item(IDC_SYNC)));
     EXPECT_EQ(L"日期", program.ColumnTitle(1));
     EXPECT_EQ(L"檔案", program.ColumnTitle(3));
     EXPECT_EQ(L"上次存取日期", program.ComboItem(IDC_DATE_KIND, 2));
+    EXPECT_TRUE(program.Close());
 }
 }  // namespace
 
@@ -49,13 +46,12 @@ TEST(SatelliteTest, TranslatedDialogStringsAndColumnsComeFromTheSatellite)
     EXPECT_EQ(L"Source", program.Text(GetWindow(program.hDlg, GW_CHILD)));
     EXPECT_EQ(L"Synchronize", program.Text(program.Item(IDC_SYNC)));
     EXPECT_EQ(L"Delete extra files", program.Text(program.Item(IDC_DELETE_EXTRA)));
-    EXPECT_EQ(L"", program.ColumnTitle(0));
-    EXPECT_EQ(L"Date", program.ColumnTitle(1));
-    EXPECT_EQ(L"Time", program.ColumnTitle(2));
-    EXPECT_EQ(L"File", program.ColumnTitle(3));
-    EXPECT_EQ(L"Modified", program.ComboItem(IDC_DATE_KIND, 0));
-    EXPECT_EQ(L"Created", program.ComboItem(IDC_DATE_KIND, 1));
-    EXPECT_EQ(L"Last accessed", program.ComboItem(IDC_DATE_KIND, 2));
+    const wchar_t *columns[] = {L"", L"Date", L"Time", L"File"};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(columns[i], program.ColumnTitle(i));
+    const wchar_t *kinds[] = {L"Modified", L"Created", L"Last accessed"};
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(kinds[i], program.ComboItem(IDC_DATE_KIND, i));
     // The satellite holds no bitmap: a status image list can only be the program's.
     EXPECT_NE(0, program.Send(program.Item(IDC_RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     EXPECT_TRUE(program.Close());
@@ -85,10 +81,8 @@ TEST_F(DialogTest, SatelliteProbeInsideACopy)
 TEST(SatelliteTest, IconAndStatusPicturesStillComeFromTheProgram)
 {
     TempDir dir;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring exe = dir / L"probe.exe";
-    CopyInto(self, exe);
+    CopyInto(BesideTests(L"dialog_program_tests.exe"), exe);
     CopyInto(FixturePath(L"satellite.mui"), exe + L".mui");
     SetEnvironmentVariableW(L"LUNVEX_SATELLITE_PROBE", L"1");
     RemoteProgram probe;
@@ -105,7 +99,7 @@ TEST(SatelliteTest, AnInvalidSatelliteFallsBackToTheProgramsOwnResources)
     unsigned seed = 12345;
     for (char &c : random)
         c = (char)((seed = seed * 1103515245u + 12345u) >> 16);
-    struct Case
+    const struct
     {
         const char *name;
         std::string bytes;
@@ -115,37 +109,25 @@ TEST(SatelliteTest, AnInvalidSatelliteFallsBackToTheProgramsOwnResources)
         {"truncated after the headers", valid.substr(0, 1024)},
         {"truncated in the middle", valid.substr(0, valid.size() / 2)},
         {"headers only, with MZ", std::string("MZ") + random.substr(2, 60)},
+        {"a folder", "<folder>"},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
     {
         SCOPED_TRACE(c.name);
         ProgramCopy copy;
-        WriteBytes(copy.exe + L".mui", c.bytes);
-        RemoteProgram program;
-        ASSERT_TRUE(program.Start(copy.exe));
-        ASSERT_TRUE(program.WaitDialog()) << "no dialog, exit code " << program.WaitExit(0);
-        ExpectBuiltInDialog(program);
-        EXPECT_TRUE(program.Close());
+        if (c.bytes == "<folder>")
+            MakeFolder(copy.exe + L".mui");
+        else
+            MakeFile(copy.exe + L".mui", c.bytes, 0);
+        ExpectBuiltInDialog(copy.exe);
     }
-    // A folder in the satellite's place.
-    ProgramCopy copy;
-    MakeFolder(copy.exe + L".mui");
-    RemoteProgram program;
-    ASSERT_TRUE(program.Start(copy.exe));
-    ASSERT_TRUE(program.WaitDialog());
-    ExpectBuiltInDialog(program);
-    EXPECT_TRUE(program.Close());
 }
 
 TEST(OptionalLibraryTest, ALibraryBesideTheProgramRunsItsExportOnce)
 {
     ProgramCopy copy;
     CopyInto(FixturePath(L"DarkMode-good.dll"), copy.dir / L"DarkMode.dll");
-    RemoteProgram program;
-    ASSERT_TRUE(program.Start(copy.exe));
-    ASSERT_TRUE(program.WaitDialog());
-    ExpectBuiltInDialog(program);
-    EXPECT_TRUE(program.Close());
+    ExpectBuiltInDialog(copy.exe);
     // Loaded once and called once, although resources were looked up three times.
     EXPECT_EQ("load\nrun\n", ReadLog(copy.dir.path));
 }
@@ -159,42 +141,34 @@ TEST(OptionalLibraryTest, ALibraryInTheCurrentDirectoryOrOnPathIsNeverLoaded)
     wchar_t oldPath[8192] = L"";
     GetEnvironmentVariableW(L"PATH", oldPath, 8192);
     SetEnvironmentVariableW(L"PATH", (onPath.path + L";" + oldPath).c_str());
-    RemoteProgram program;
-    bool started = program.Start(copy.exe, L"", current.path);
+    ExpectBuiltInDialog(copy.exe, L"", current.path);
     SetEnvironmentVariableW(L"PATH", oldPath);
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(program.WaitDialog());
-    ExpectBuiltInDialog(program);
-    EXPECT_TRUE(program.Close());
     EXPECT_EQ("", ReadLog(current.path)) << "loaded from the current directory";
     EXPECT_EQ("", ReadLog(onPath.path)) << "loaded from PATH";
 }
 
 TEST(OptionalLibraryTest, ALibraryWithoutExport1OrThatFailsToLoadChangesNothing)
 {
-    struct Case
+    // A failed load is retried on each look-up; a loaded one never again.
+    // DllMain refusing fails the load after the fixture has logged it.
+    const struct
     {
         const wchar_t *fixture;
         const char *expectedLog;
     } cases[] = {
         {L"DarkMode-noexport1.dll", "load\n"},
-        {L"DarkMode-refuse.dll", "load\n"},  // DllMain says no: the load fails
-        {nullptr, ""},                        // not a module at all
+        {L"DarkMode-refuse.dll", "load\n"},
+        {nullptr, ""},  // not a module at all
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
     {
         SCOPED_TRACE(c.fixture ? Narrow(c.fixture) : "garbage");
         ProgramCopy copy;
         if (c.fixture)
             CopyInto(FixturePath(c.fixture), copy.dir / L"DarkMode.dll");
         else
-            WriteBytes(copy.dir / L"DarkMode.dll", "MZ not really a library");
-        RemoteProgram program;
-        ASSERT_TRUE(program.Start(copy.exe));
-        ASSERT_TRUE(program.WaitDialog()) << "no dialog";
-        ExpectBuiltInDialog(program);
-        EXPECT_TRUE(program.Close());
-        // A failed load is retried on each look-up; a loaded one never again.
+            MakeFile(copy.dir / L"DarkMode.dll", "MZ not really a library", 0);
+        ExpectBuiltInDialog(copy.exe);
         std::string log = ReadLog(copy.dir.path);
         if (c.fixture && lstrcmpW(c.fixture, L"DarkMode-refuse.dll") == 0)
             EXPECT_EQ(0u, log.find("load\n")) << log;
@@ -203,7 +177,6 @@ TEST(OptionalLibraryTest, ALibraryWithoutExport1OrThatFailsToLoadChangesNothing)
         EXPECT_EQ(std::string::npos, log.find("run")) << log;
     }
 }
-
 TEST(OptionalLibraryTest, BatchModeLoadsNeitherTheLibraryNorTheSatellite)
 {
     ProgramCopy copy;
@@ -211,8 +184,8 @@ TEST(OptionalLibraryTest, BatchModeLoadsNeitherTheLibraryNorTheSatellite)
     CopyInto(FixturePath(L"satellite.mui"), copy.exe + L".mui");
     MakeFile(copy.dir / L"src\\a.txt", "alpha", 100);
     MakeFolder(copy.dir / L"dst");
-    RemoteProgram program;
-    ASSERT_TRUE(program.Start(copy.exe, L"\"" + (copy.dir / L"src") + L"\" \"" + (copy.dir / L"dst") + L"\""));
+    StartedProgram program;
+    ASSERT_TRUE(program.Start(copy.exe, QuoteArgument(copy.dir / L"src") + L" " + QuoteArgument(copy.dir / L"dst")));
     EXPECT_EQ(0, program.WaitExit(30000));
     EXPECT_EQ("alpha", ReadAll(copy.dir / L"dst\\a.txt")) << "batch mode did not run";
     // The library is only ever loaded together with the satellite look-up, so
@@ -227,61 +200,16 @@ TEST(StartTest, FewerThanTwoFoldersOpenTheDialogAndTouchNothing)
     ProgramCopy copy;
     MakeFile(copy.dir / L"src\\a.txt", "alpha", 100);
     MakeFolder(copy.dir / L"dst");
-    for (const std::wstring &tail : {std::wstring(), L"\"" + (copy.dir / L"src") + L"\""})
-    {
-        RemoteProgram program;
-        ASSERT_TRUE(program.Start(copy.exe, tail, copy.dir / L"dst"));
-        ASSERT_NE(nullptr, program.WaitDialog()) << Narrow(tail);
-        EXPECT_TRUE(program.Close());
-    }
+    ExpectBuiltInDialog(copy.exe, L"", copy.dir / L"dst");
+    ExpectBuiltInDialog(copy.exe, QuoteArgument(copy.dir / L"src"), copy.dir / L"dst");
     EXPECT_EQ(Snapshot(copy.dir / L"dst"), std::vector<std::wstring>{});
 }
 
-namespace
-{
-// The prefix's own store, which the real program uses; put back as it was afterwards.
-struct SavedStore
-{
-    std::vector<std::pair<std::wstring, std::vector<BYTE>>> values;
-    std::vector<DWORD> types;
-    SavedStore()
-    {
-        HKEY hKey;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Zavik\\Lunvex", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-            return;
-        for (DWORD i = 0;; i++)
-        {
-            wchar_t name[64];
-            BYTE data[1024];
-            DWORD nameLen = 64, bytes = sizeof data, type = 0;
-            if (RegEnumValueW(hKey, i, name, &nameLen, nullptr, &type, data, &bytes) != ERROR_SUCCESS)
-                break;
-            values.push_back({name, std::vector<BYTE>(data, data + bytes)});
-            types.push_back(type);
-        }
-        RegCloseKey(hKey);
-    }
-    ~SavedStore()
-    {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zavik\\Lunvex");
-        if (values.empty())
-            return;
-        HKEY hKey;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zavik\\Lunvex", 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &hKey, nullptr) != ERROR_SUCCESS)
-            return;
-        for (size_t i = 0; i < values.size(); i++)
-            RegSetValueExW(hKey, values[i].first.c_str(), 0, types[i], values[i].second.data(),
-                           (DWORD)values[i].second.size());
-        RegCloseKey(hKey);
-    }
-};
-}  // namespace
-
 TEST(SettingsRoundTripTest, TheRealProgramRemembersFoldersAndOptions)
 {
-    SavedStore saved;
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zavik\\Lunvex");
+    // The prefix's own store, which the real program uses: empty before and after.
+    const wchar_t *store = L"Software\\Zavik\\Lunvex";
+    RegDeleteTreeW(HKEY_CURRENT_USER, store);
     ProgramCopy copy;
     const std::wstring source = L"C:\\來源 folder\\" + std::wstring(150, L's');
     const std::wstring dest = L"Z:\\dest";
@@ -293,10 +221,8 @@ TEST(SettingsRoundTripTest, TheRealProgramRemembersFoldersAndOptions)
         EXPECT_EQ(BST_CHECKED, program.Send(program.Item(IDC_TIME_NEWER), BM_GETCHECK, 0, 0));
         program.Send(program.Item(IDC_SOURCE), WM_SETTEXT, 0, (LPARAM)source.c_str());
         program.Send(program.Item(IDC_DEST), WM_SETTEXT, 0, (LPARAM)dest.c_str());
-        program.Send(program.Item(IDC_COPY_EXISTING), BM_CLICK, 0, 0);
-        program.Send(program.Item(IDC_TIME_DIFFERENT), BM_CLICK, 0, 0);
-        program.Send(program.Item(IDC_SUBFOLDERS), BM_CLICK, 0, 0);
-        program.Send(program.Item(IDC_DATE_FILTER), BM_CLICK, 0, 0);
+        for (int id : {IDC_COPY_EXISTING, IDC_TIME_DIFFERENT, IDC_SUBFOLDERS, IDC_DATE_FILTER})
+            program.Send(program.Item(id), BM_CLICK, 0, 0);
         ASSERT_TRUE(program.Close());
     }
     RemoteProgram again;
@@ -304,13 +230,15 @@ TEST(SettingsRoundTripTest, TheRealProgramRemembersFoldersAndOptions)
     ASSERT_TRUE(again.WaitDialog());
     EXPECT_EQ(source, again.Text(again.Item(IDC_SOURCE)));
     EXPECT_EQ(dest, again.Text(again.Item(IDC_DEST)));
-    const int checked[] = {IDC_COPY_EXISTING, IDC_TIME_DIFFERENT, IDC_SUBFOLDERS};
-    const int clear[] = {IDC_COPY_ALL, IDC_COPY_MISSING, IDC_TIME_NEWER, IDC_TIME_IGNORE, IDC_DELETE_EXTRA,
-                         IDC_DATE_FILTER};
-    for (int id : checked)
-        EXPECT_EQ(BST_CHECKED, again.Send(again.Item(id), BM_GETCHECK, 0, 0)) << "control " << id;
-    for (int id : clear)
-        EXPECT_EQ(BST_UNCHECKED, again.Send(again.Item(id), BM_GETCHECK, 0, 0)) << "control " << id;
+    // The date filter is never remembered.
+    for (int id : {IDC_COPY_ALL, IDC_COPY_EXISTING, IDC_COPY_MISSING, IDC_TIME_NEWER, IDC_TIME_DIFFERENT,
+                   IDC_TIME_IGNORE, IDC_SUBFOLDERS, IDC_DELETE_EXTRA, IDC_DATE_FILTER})
+    {
+        bool checked = id == IDC_COPY_EXISTING || id == IDC_TIME_DIFFERENT || id == IDC_SUBFOLDERS;
+        EXPECT_EQ(checked ? BST_CHECKED : BST_UNCHECKED, again.Send(again.Item(id), BM_GETCHECK, 0, 0))
+            << "control " << id;
+    }
     EXPECT_FALSE(IsWindowEnabled(again.Item(IDC_FROM_DATE)));
     EXPECT_TRUE(again.Close());
+    RegDeleteTreeW(HKEY_CURRENT_USER, store);
 }

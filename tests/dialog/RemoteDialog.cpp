@@ -5,54 +5,12 @@
 
 std::wstring FixturePath(const std::wstring &name)
 {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return path.substr(0, path.rfind(L'\\') + 1) + L"dialog-fixtures\\" + name;
+    return BesideTests(L"dialog-fixtures\\" + name);
 }
 
 void CopyInto(const std::wstring &from, const std::wstring &to)
 {
     ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE)) << Narrow(from) << " -> " << Narrow(to);
-}
-
-void WriteBytes(const std::wstring &path, const std::string &bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD done = 0;
-    if (!bytes.empty())
-        WriteFile(h, bytes.data(), (DWORD)bytes.size(), &done, nullptr);
-    CloseHandle(h);
-}
-
-RemoteProgram::~RemoteProgram()
-{
-    if (pi.hProcess)
-    {
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-        {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-}
-
-bool RemoteProgram::Start(const std::wstring &exe, const std::wstring &tail, const std::wstring &cwd)
-{
-    std::wstring line = L"\"" + exe + L"\" " + tail;
-    std::wstring folder = cwd.empty() ? exe.substr(0, exe.rfind(L'\\')) : cwd;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-    {
-        ADD_FAILURE() << "cannot start " << Narrow(exe) << ", error " << GetLastError();
-        pi = {};
-        return false;
-    }
-    return true;
 }
 
 struct FindData
@@ -94,15 +52,6 @@ HWND RemoteProgram::WaitDialog(DWORD ms)
             return nullptr;
     }
     return nullptr;
-}
-
-int RemoteProgram::WaitExit(DWORD ms)
-{
-    if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    return (int)code;
 }
 
 bool RemoteProgram::Close()

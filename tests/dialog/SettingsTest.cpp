@@ -1,10 +1,13 @@
 // The folders and options remembered between starts, and what another tool
 // may have left in the store.
-#include "DialogFixture.h"
+#include "../support/DialogHarness.h"
 #include "../support/TestFiles.h"
 
 namespace
 {
+const wchar_t kStore[] = L"Software\\Zavik\\Lunvex";
+
+// Bit i set when the control first + i is checked.
 int CheckedIds(HWND hDlg, int first, int last)
 {
     int mask = 0;
@@ -14,57 +17,75 @@ int CheckedIds(HWND hDlg, int first, int last)
     return mask;
 }
 
-std::wstring Repeat(wchar_t c, size_t n)
+// A value as another tool may write it, below the stand-in HKEY_CURRENT_USER.
+void Store(int id, DWORD type, const void *data, DWORD bytes)
 {
-    return std::wstring(n, c);
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kStore, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &hKey, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(hKey, std::to_wstring(id).c_str(), 0, type, (const BYTE *)data, bytes));
+    RegCloseKey(hKey);
+}
+
+void StoreDword(int id, DWORD value)
+{
+    Store(id, REG_DWORD, &value, sizeof value);
+}
+
+// A stored text, or "<none>" when there is no REG_SZ value.
+std::wstring StoredText(int id)
+{
+    wchar_t text[600];
+    DWORD bytes = sizeof text;
+    return RegGetValueW(HKEY_CURRENT_USER, kStore, std::to_wstring(id).c_str(), RRF_RT_REG_SZ, nullptr, text,
+                        &bytes) == ERROR_SUCCESS ? text : L"<none>";
+}
+
+// A stored number, or 0xBAD when there is no 4-byte REG_DWORD value.
+DWORD StoredDword(int id)
+{
+    DWORD value = 0, bytes = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, kStore, std::to_wstring(id).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                        &bytes) == ERROR_SUCCESS ? value : 0xBAD;
 }
 }  // namespace
 
 TEST_F(DialogTest, FirstStartCreatesTheKeyAndSelectsTheDefaults)
 {
-    ASSERT_EQ(nullptr, OpenStore(false));
+    HKEY hKey = nullptr;
+    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kStore, 0, KEY_READ, &hKey));
     ASSERT_TRUE(Open());
-    HKEY hKey = OpenStore(false);
-    EXPECT_TRUE(hKey != nullptr) << "loading did not create the key";
-    if (hKey)
-        RegCloseKey(hKey);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kStore, 0, KEY_READ, &hKey))
+        << "loading did not create the key";
+    RegCloseKey(hKey);
     EXPECT_EQ(1, CheckedIds(hDlg, IDC_COPY_ALL, IDC_COPY_MISSING));
     EXPECT_EQ(1, CheckedIds(hDlg, IDC_TIME_NEWER, IDC_TIME_IGNORE));
     EXPECT_EQ(0, CheckedIds(hDlg, IDC_SUBFOLDERS, IDC_DELETE_EXTRA));
-    EXPECT_EQ(L"", FieldText(IDC_SOURCE));
-    EXPECT_EQ(L"", FieldText(IDC_DEST));
+    EXPECT_EQ(L"", ItemText(IDC_SOURCE));
+    EXPECT_EQ(L"", ItemText(IDC_DEST));
 
     // Closing stores every value with its own type and size.
     Close();
-    DWORD value = 7;
-    const int buttons[] = {51, 52, 53, 54, 55, 56, 14, 15};
-    for (int id : buttons)
-    {
-        ASSERT_TRUE(ReadDword(id, &value)) << "value " << id;
-        EXPECT_EQ(id == 51 || id == 54 ? 1u : 0u, value) << "value " << id;
-    }
-    EXPECT_EQ(L"", ReadText(IDC_SOURCE));
-    EXPECT_EQ(L"", ReadText(IDC_DEST));
+    for (int id : {51, 52, 53, 54, 55, 56, 14, 15})
+        EXPECT_EQ(id == 51 || id == 54 ? 1u : 0u, StoredDword(id)) << "value " << id;
+    EXPECT_EQ(L"", StoredText(IDC_SOURCE));
+    EXPECT_EQ(L"", StoredText(IDC_DEST));
 }
 
 TEST_F(DialogTest, ClosingSavesFoldersAndOptionsAsTypedWithoutARun)
 {
-    std::wstring longFolder = L"C:\\" + Repeat(L'd', 195) + L"\\x";  // 200 characters
-    ASSERT_EQ(200u, longFolder.size());
+    std::wstring longFolder = L"C:\\" + std::wstring(195, L'd') + L"\\x";  // 200 characters
     ASSERT_TRUE(Open());
-    SetDlgItemTextW(hDlg, IDC_SOURCE, longFolder.c_str());
-    SetDlgItemTextW(hDlg, IDC_DEST, L"D:\\目的地 資料夾\\");
-    SendMessageW(Item(IDC_COPY_MISSING), BM_CLICK, 0, 0);
-    SendMessageW(Item(IDC_TIME_IGNORE), BM_CLICK, 0, 0);
-    SendMessageW(Item(IDC_DELETE_EXTRA), BM_CLICK, 0, 0);
-    SendMessageW(Item(IDC_DATE_FILTER), BM_CLICK, 0, 0);  // not remembered
+    SetFolders(longFolder, L"D:\\目的地 資料夾\\");
+    for (int id : {IDC_COPY_MISSING, IDC_TIME_IGNORE, IDC_DELETE_EXTRA, IDC_DATE_FILTER})  // the last is not remembered
+        SendMessageW(Item(id), BM_CLICK, 0, 0);
     Close();
-    EXPECT_EQ(longFolder, ReadText(IDC_SOURCE));
-    EXPECT_EQ(L"D:\\目的地 資料夾\\", ReadText(IDC_DEST));
+    EXPECT_EQ(longFolder, StoredText(IDC_SOURCE));
+    EXPECT_EQ(L"D:\\目的地 資料夾\\", StoredText(IDC_DEST));
 
     ASSERT_TRUE(Open());
-    EXPECT_EQ(longFolder, FieldText(IDC_SOURCE));
-    EXPECT_EQ(L"D:\\目的地 資料夾\\", FieldText(IDC_DEST));
+    EXPECT_EQ(longFolder, ItemText(IDC_SOURCE));
+    EXPECT_EQ(L"D:\\目的地 資料夾\\", ItemText(IDC_DEST));
     EXPECT_EQ(4, CheckedIds(hDlg, IDC_COPY_ALL, IDC_COPY_MISSING));
     EXPECT_EQ(4, CheckedIds(hDlg, IDC_TIME_NEWER, IDC_TIME_IGNORE));
     EXPECT_EQ(2, CheckedIds(hDlg, IDC_SUBFOLDERS, IDC_DELETE_EXTRA));
@@ -74,59 +95,46 @@ TEST_F(DialogTest, ClosingSavesFoldersAndOptionsAsTypedWithoutARun)
 
 TEST_F(DialogTest, StoredTextsAreReadSafelyWhateverTheirLength)
 {
-    // More than 260 characters (with or without a terminator): not loaded at all.
-    std::wstring tooLong = Repeat(L'L', 300);
-    StoreRaw(IDC_SOURCE, REG_SZ, tooLong.c_str(), (DWORD)(tooLong.size() + 1) * 2);
-    // Exactly 260 characters without a terminator: fills the data limit, ended
-    // by the reader. (The writer adds a terminator it finds just past the
-    // data, so the character there must not be one.)
-    std::wstring full = Repeat(L'F', 260);
-    std::wstring fullAndMore = full + L"G";
-    StoreRaw(IDC_DEST, REG_SZ, fullAndMore.c_str(), 520);
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(L"", FieldText(IDC_SOURCE));
-    EXPECT_EQ(full, FieldText(IDC_DEST));
-    Close();
-
-    // 260 characters plus a terminator (522 bytes) is beyond the limit too.
-    StoreRaw(IDC_SOURCE, REG_SZ, full.c_str(), 522);
-    EXPECT_EQ(full, ReadText(IDC_SOURCE)) << "the value was not stored as meant";
-    // An odd byte count without a terminator: the odd byte is dropped.
-    const wchar_t odd[] = L"C:\\odd?";
-    StoreRaw(IDC_DEST, REG_SZ, odd, 13);
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(L"", FieldText(IDC_SOURCE));
-    EXPECT_EQ(L"C:\\odd", FieldText(IDC_DEST));
-    Close();
-
-    // No terminator and a short value; a binary value is taken as text too.
-    StoreRaw(IDC_SOURCE, REG_SZ, L"C:\\abcXYZ", 12);
-    StoreRaw(IDC_DEST, REG_BINARY, L"C:\\bin", 12);
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(L"C:\\abc", FieldText(IDC_SOURCE));
-    EXPECT_EQ(L"C:\\bin", FieldText(IDC_DEST));
-    Close();
-
-    // Empty values (zero bytes) leave empty fields.
-    StoreRaw(IDC_SOURCE, REG_SZ, L"", 0);
-    StoreRaw(IDC_DEST, REG_SZ, L"", 1);
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(L"", FieldText(IDC_SOURCE));
-    EXPECT_EQ(L"", FieldText(IDC_DEST));
+    const std::wstring full(260, L'F');
+    // The writer adds a terminator it finds just past the data, so the
+    // character there must not be one.
+    const std::wstring fullAndMore = full + L"G";
+    const std::wstring tooLong(300, L'L');
+    const struct
+    {
+        const char *name;
+        DWORD type;
+        const wchar_t *data;
+        DWORD bytes;
+        std::wstring shown;
+    } cases[] = {
+        {"more than 260 characters: not loaded", REG_SZ, tooLong.c_str(), 602, L""},
+        {"260 and a terminator: beyond the limit too", REG_SZ, full.c_str(), 522, L""},
+        {"exactly 260 without a terminator: ended by the reader", REG_SZ, fullAndMore.c_str(), 520, full},
+        {"odd byte count: the odd byte dropped", REG_SZ, L"C:\\odd?", 13, L"C:\\odd"},
+        {"short, no terminator", REG_SZ, L"C:\\abcXYZ", 12, L"C:\\abc"},
+        {"binary taken as text", REG_BINARY, L"C:\\bin", 12, L"C:\\bin"},
+        {"zero bytes", REG_SZ, L"", 0, L""},
+        {"one byte", REG_SZ, L"", 1, L""},
+    };
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Store(IDC_SOURCE, c.type, c.data, c.bytes);
+        ASSERT_TRUE(Open());
+        EXPECT_EQ(c.shown, ItemText(IDC_SOURCE));
+        Close();
+    }
 }
-
 TEST_F(DialogTest, TwoCheckedButtonsOfAGroupApplyNoDefaultAndARunTakesTheLaterOne)
 {
-    TempDir root;
-    MakeFolder(root / L"src");
-    MakeFolder(root / L"dst");
+    FolderPair folders;
     // Neither group's default among the checked ones, so a default applied would show.
-    StoreDword(IDC_COPY_ALL, 0);
-    StoreDword(IDC_COPY_EXISTING, 1);
-    StoreDword(IDC_COPY_MISSING, 1);
-    StoreDword(IDC_TIME_NEWER, 0);
-    StoreDword(IDC_TIME_DIFFERENT, 1);
-    StoreDword(IDC_TIME_IGNORE, 1);
+    for (int i = 0; i < 3; i++)
+    {
+        StoreDword(IDC_COPY_ALL + i, i > 0);
+        StoreDword(IDC_TIME_NEWER + i, i > 0);
+    }
     ASSERT_TRUE(Open());
     // Each stored state is sent in ID order; whether checking the later auto
     // radio button clears the earlier is the button's own business (it does
@@ -136,11 +144,9 @@ TEST_F(DialogTest, TwoCheckedButtonsOfAGroupApplyNoDefaultAndARunTakesTheLaterOn
     EXPECT_TRUE(copyWhich == 6 || copyWhich == 4) << copyWhich;
     EXPECT_TRUE(timeMode == 6 || timeMode == 4) << timeMode;
 
-    SetDlgItemTextW(hDlg, IDC_SOURCE, (root / L"src").c_str());
-    SetDlgItemTextW(hDlg, IDC_DEST, (root / L"dst").c_str());
+    SetFolders(folders.src, folders.dst);
     record.nCopyWhich = record.nTimeMode = -1;
-    SendMessageW(Item(IDC_SYNC), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitIdle());
+    Run();
     EXPECT_EQ(COPY_MISSING, record.nCopyWhich);
     EXPECT_EQ(TIME_IGNORE, record.nTimeMode);
 
@@ -153,8 +159,7 @@ TEST_F(DialogTest, TwoCheckedButtonsOfAGroupApplyNoDefaultAndARunTakesTheLaterOn
                    (GetWindowLongW(Item(IDC_COPY_EXISTING), GWL_STYLE) & ~BS_TYPEMASK) | BS_RADIOBUTTON);
     SendDlgItemMessageW(hDlg, IDC_COPY_EXISTING, BM_SETCHECK, BST_CHECKED, 0);
     ASSERT_EQ(3, CheckedIds(hDlg, IDC_COPY_ALL, IDC_COPY_MISSING));
-    SendMessageW(Item(IDC_SYNC), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitIdle());
+    Run();
     EXPECT_EQ(COPY_EXISTING, record.nCopyWhich);
 }
 
@@ -162,16 +167,16 @@ TEST_F(DialogTest, ButtonValuesOfTheWrongTypeOrSize)
 {
     // Longer than 4 bytes: unchecked, whatever it holds.
     const BYTE eight[8] = {1, 0, 0, 0, 1, 0, 0, 0};
-    StoreRaw(IDC_COPY_ALL, REG_QWORD, eight, 8);
+    Store(IDC_COPY_ALL, REG_QWORD, eight, 8);
     // Shorter than 4 bytes and of another type: read as far as it goes.
     const BYTE one = 1;
-    StoreRaw(IDC_COPY_EXISTING, REG_BINARY, &one, 1);
+    Store(IDC_COPY_EXISTING, REG_BINARY, &one, 1);
     // A text where a number belongs: its bytes are taken as the number (nonzero).
-    StoreRaw(IDC_TIME_DIFFERENT, REG_SZ, L"1", 4);
+    Store(IDC_TIME_DIFFERENT, REG_SZ, L"1", 4);
     // Longer than 4 bytes in the only group member stored: the default comes back.
-    StoreRaw(IDC_TIME_NEWER, REG_BINARY, eight, 5);
+    Store(IDC_TIME_NEWER, REG_BINARY, eight, 5);
     // A zero-length value counts as unchecked.
-    StoreRaw(IDC_SUBFOLDERS, REG_DWORD, eight, 0);
+    Store(IDC_SUBFOLDERS, REG_DWORD, eight, 0);
     StoreDword(IDC_DELETE_EXTRA, 0xFFFFFFFF);
     ASSERT_TRUE(Open());
     EXPECT_EQ(2, CheckedIds(hDlg, IDC_COPY_ALL, IDC_COPY_MISSING));
@@ -182,11 +187,8 @@ TEST_F(DialogTest, ButtonValuesOfTheWrongTypeOrSize)
     Close();
 
     // Saving writes clean 4-byte numbers over whatever was there.
-    DWORD value = 9;
-    ASSERT_TRUE(ReadDword(IDC_COPY_ALL, &value));
-    EXPECT_EQ(0u, value);
-    ASSERT_TRUE(ReadDword(IDC_TIME_DIFFERENT, &value));
-    EXPECT_EQ(1u, value);
+    EXPECT_EQ(0u, StoredDword(IDC_COPY_ALL));
+    EXPECT_EQ(1u, StoredDword(IDC_TIME_DIFFERENT));
 }
 
 TEST_F(DialogTest, UnopenableKeyLoadsNothingAndSavingIsSilent)
@@ -194,11 +196,11 @@ TEST_F(DialogTest, UnopenableKeyLoadsNothingAndSavingIsSilent)
     // A non-volatile key cannot be created below a volatile one, so with a
     // volatile key standing in for HKEY_CURRENT_USER the store cannot be opened.
     HKEY hVolatile = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hUserRoot, L"volatile", 0, nullptr, REG_OPTION_VOLATILE,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hUserKey, L"volatile", 0, nullptr, REG_OPTION_VOLATILE,
                                              KEY_ALL_ACCESS, nullptr, &hVolatile, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, hVolatile));
     HKEY hProbe = nullptr;
-    LSTATUS probe = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zavik\\Lunvex", 0, nullptr,
+    LSTATUS probe = RegCreateKeyExW(HKEY_CURRENT_USER, kStore, 0, nullptr,
                                     REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hProbe, nullptr);
     if (probe == ERROR_SUCCESS)
         RegCloseKey(hProbe);
@@ -208,16 +210,12 @@ TEST_F(DialogTest, UnopenableKeyLoadsNothingAndSavingIsSilent)
     EXPECT_EQ(0, CheckedIds(hDlg, IDC_COPY_ALL, IDC_COPY_MISSING)) << "a default was applied";
     EXPECT_EQ(0, CheckedIds(hDlg, IDC_TIME_NEWER, IDC_TIME_IGNORE)) << "a default was applied";
     EXPECT_EQ(0, CheckedIds(hDlg, IDC_SUBFOLDERS, IDC_DELETE_EXTRA));
-    EXPECT_EQ(L"", FieldText(IDC_SOURCE));
+    EXPECT_EQ(L"", ItemText(IDC_SOURCE));
 
     // A run with no radio button checked leaves the record's choices as they were.
-    TempDir root;
-    MakeFolder(root / L"src");
-    MakeFolder(root / L"dst");
-    SetDlgItemTextW(hDlg, IDC_SOURCE, (root / L"src").c_str());
-    SetDlgItemTextW(hDlg, IDC_DEST, (root / L"dst").c_str());
-    SendMessageW(Item(IDC_SYNC), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitIdle());
+    FolderPair folders;
+    SetFolders(folders.src, folders.dst);
+    Run();
     EXPECT_EQ(0, record.nCopyWhich);
     EXPECT_EQ(0, record.nTimeMode);
 
@@ -226,6 +224,6 @@ TEST_F(DialogTest, UnopenableKeyLoadsNothingAndSavingIsSilent)
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(hVolatile, L"Software", 0, KEY_READ, &hSoftware));
     if (hSoftware)
         RegCloseKey(hSoftware);
-    RegOverridePredefKey(HKEY_CURRENT_USER, hUserRoot);
+    RegOverridePredefKey(HKEY_CURRENT_USER, hUserKey);
     RegCloseKey(hVolatile);
 }

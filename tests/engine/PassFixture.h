@@ -1,23 +1,17 @@
-// A source and a destination folder under a fresh temporary folder, and a
-// record that reports into the test log.
+// A source and a destination folder, and a record that reports into the test log.
 #pragma once
 #include <gtest/gtest.h>
 #include "../../engine/Passes.h"
 #include "../support/ResultLog.h"
 #include "../support/TestFiles.h"
 
-class PassTest : public ::testing::Test
+class PassTest : public ::testing::Test, protected FolderPair
 {
 protected:
-    TempDir root;
-    std::wstring src = root / L"src";
-    std::wstring dst = root / L"dst";
     SYNCPARAM rec;
 
     void SetUp() override
     {
-        MakeFolder(src);
-        MakeFolder(dst);
         PrepareLoggingRecord(&rec);
         ClearResults();
     }

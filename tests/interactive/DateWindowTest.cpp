@@ -3,22 +3,15 @@
 
 namespace
 {
-void SetPicker(HWND hDlg, int id, int year, int month, int day, int hour, int minute, int second)
+// The date window turned on, by modification date, with the four pickers set in
+// the order from-date, from-time, to-date, to-time.
+void SetDateWindow(HWND hDlg, const SYSTEMTIME (&pickers)[4])
 {
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)year;
-    st.wMonth = (WORD)month;
-    st.wDay = (WORD)day;
-    st.wHour = (WORD)hour;
-    st.wMinute = (WORD)minute;
-    st.wSecond = (WORD)second;
-    ASSERT_TRUE(SendDlgItemMessageW(hDlg, id, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&st));
-}
-
-void TurnOnDateWindow(HWND hDlg)
-{
-    SetCheck(hDlg, IDC_DATE_FILTER, TRUE);
+    SendDlgItemMessageW(hDlg, IDC_DATE_FILTER, BM_CLICK, 0, 0);  // off in a fresh dialog
     SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_SETCURSEL, DATE_MODIFIED, 0);
+    const int ids[] = {IDC_FROM_DATE, IDC_FROM_TIME, IDC_TO_DATE, IDC_TO_TIME};
+    for (int i = 0; i < 4; i++)
+        ASSERT_TRUE(SendDlgItemMessageW(hDlg, ids[i], DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&pickers[i]));
 }
 }  // namespace
 
@@ -41,13 +34,10 @@ TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
     for (const auto &file : files)
         MakeFile(S(file.name), "x", file.written);
 
-    TurnOnDateWindow(Dlg());
     // The date pickers' own times of day and the time pickers' dates are
     // decoys: only date-from-date and time-from-time may count.
-    SetPicker(Dlg(), IDC_FROM_DATE, 2024, 3, 2, 23, 59, 59);
-    SetPicker(Dlg(), IDC_FROM_TIME, 2001, 1, 1, 10, 0, 0);
-    SetPicker(Dlg(), IDC_TO_DATE, 2024, 3, 2, 0, 0, 0);
-    SetPicker(Dlg(), IDC_TO_TIME, 2030, 12, 31, 12, 0, 0);
+    SetDateWindow(hDlg, {Moment(2024, 3, 2, 23, 59, 59), Moment(2001, 1, 1, 10, 0, 0), Moment(2024, 3, 2, 0, 0, 0),
+                         Moment(2030, 12, 31, 12, 0, 0)});
     Run();
 
     std::vector<std::wstring> expected;
@@ -60,7 +50,7 @@ TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
     EXPECT_EQ(Sorted(ListLines()), Sorted(expected));
 
     // Off again, the window no longer applies, whatever the pickers hold.
-    SetCheck(Dlg(), IDC_DATE_FILTER, FALSE);
+    SetCheck(IDC_DATE_FILTER, FALSE);
     Run();
     EXPECT_EQ(ListLines().size(), 4u);
 }
@@ -69,12 +59,9 @@ TEST_F(InteractiveTest, FromAfterToCopiesNothingButStillCreatesSubfolders)
 {
     MakeFile(S(L"top.txt"), "t", LocalMoment(2024, 3, 3, 12, 0, 0));
     MakeFile(S(L"sub\\deeper\\inner.txt"), "i", LocalMoment(2024, 3, 3, 12, 0, 0));
-    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
-    TurnOnDateWindow(Dlg());
-    SetPicker(Dlg(), IDC_FROM_DATE, 2024, 3, 5, 0, 0, 0);
-    SetPicker(Dlg(), IDC_FROM_TIME, 2024, 3, 5, 0, 0, 0);
-    SetPicker(Dlg(), IDC_TO_DATE, 2024, 3, 1, 0, 0, 0);
-    SetPicker(Dlg(), IDC_TO_TIME, 2024, 3, 1, 23, 59, 59);
+    SetCheck(IDC_SUBFOLDERS, TRUE);
+    SetDateWindow(hDlg, {Moment(2024, 3, 5, 0, 0, 0), Moment(2024, 3, 5, 0, 0, 0), Moment(2024, 3, 1, 0, 0, 0),
+                         Moment(2024, 3, 1, 23, 59, 59)});
     Run();
     EXPECT_TRUE(ListLines().empty());
     EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"sub\\", L"sub\\deeper\\"}));

@@ -6,14 +6,6 @@
 
 namespace
 {
-std::wstring FieldText(HWND hDlg, int id)
-{
-    WCHAR text[PATH_BUFFER];
-    text[0] = L'\0';
-    GetDlgItemTextW(hDlg, id, text, PATH_BUFFER);
-    return text;
-}
-
 // What the shell hands over on a drop: a DROPFILES header and a
 // double-NUL-terminated list of wide paths. The receiver frees it.
 HDROP MakeDrop(const std::vector<std::wstring> &paths)
@@ -94,15 +86,15 @@ TEST_F(InteractiveTest, DropSetsTheFieldToTheFirstItemOnly)
     MakeFile(S(L"one.txt"), "1", TimeAt(1));
     MakeFolder(S(L"two"));
     // A file first: the field takes the file's path, whatever it is.
-    Drop(Dlg(), IDC_SOURCE, {S(L"one.txt"), S(L"two"), root.path});
-    EXPECT_EQ(FieldText(Dlg(), IDC_SOURCE), S(L"one.txt"));
+    Drop(hDlg, IDC_SOURCE, {S(L"one.txt"), S(L"two"), root.path});
+    EXPECT_EQ(ItemText(IDC_SOURCE), S(L"one.txt"));
     // A folder first, onto the other field, replacing its whole text.
-    Drop(Dlg(), IDC_DEST, {S(L"two"), S(L"one.txt")});
-    EXPECT_EQ(FieldText(Dlg(), IDC_DEST), S(L"two"));
-    EXPECT_EQ(FieldText(Dlg(), IDC_SOURCE), S(L"one.txt"));
+    Drop(hDlg, IDC_DEST, {S(L"two"), S(L"one.txt")});
+    EXPECT_EQ(ItemText(IDC_DEST), S(L"two"));
+    EXPECT_EQ(ItemText(IDC_SOURCE), S(L"one.txt"));
     // A single item that does not exist is taken as it is.
-    Drop(Dlg(), IDC_SOURCE, {L"Q:\\nowhere\\at all"});
-    EXPECT_EQ(FieldText(Dlg(), IDC_SOURCE), L"Q:\\nowhere\\at all");
+    Drop(hDlg, IDC_SOURCE, {L"Q:\\nowhere\\at all"});
+    EXPECT_EQ(ItemText(IDC_SOURCE), L"Q:\\nowhere\\at all");
 }
 
 TEST_F(InteractiveTest, DropOfAPathTooLongForTheFieldLeavesItAsItWas)
@@ -110,25 +102,25 @@ TEST_F(InteractiveTest, DropOfAPathTooLongForTheFieldLeavesItAsItWas)
     // Cut to the longest path, this item would name the folder "longest".
     std::wstring longest = L"Q:\\" + std::wstring(PATH_MAX_CHARS - 3, L'x');
     std::wstring below = longest + L"\\meant";
-    SetDlgItemTextW(Dlg(), IDC_DEST, dst.c_str());
-    Drop(Dlg(), IDC_DEST, {below, src});
-    EXPECT_EQ(FieldText(Dlg(), IDC_DEST), dst);
+    SetDlgItemTextW(hDlg, IDC_DEST, dst.c_str());
+    Drop(hDlg, IDC_DEST, {below, src});
+    EXPECT_EQ(ItemText(IDC_DEST), dst);
     // The longest path that fits is taken whole.
-    Drop(Dlg(), IDC_DEST, {longest});
-    EXPECT_EQ(FieldText(Dlg(), IDC_DEST), longest);
+    Drop(hDlg, IDC_DEST, {longest});
+    EXPECT_EQ(ItemText(IDC_DEST), longest);
 }
 
 TEST_F(InteractiveTest, BrowserCancelledKeepsTheFieldAndAcceptedTakesItsFolder)
 {
-    SetDlgItemTextW(Dlg(), IDC_SOURCE, src.c_str());
-    ASSERT_TRUE(Browse(Dlg(), IDC_SOURCE, IDCANCEL)) << "no folder browser appeared";
-    EXPECT_EQ(FieldText(Dlg(), IDC_SOURCE), src);
+    SetDlgItemTextW(hDlg, IDC_SOURCE, src.c_str());
+    ASSERT_TRUE(Browse(hDlg, IDC_SOURCE, IDCANCEL)) << "no folder browser appeared";
+    EXPECT_EQ(ItemText(IDC_SOURCE), src);
 
     // Accepted straight away, the browser returns the folder it opened on:
     // the one the field named.
-    SetDlgItemTextW(Dlg(), IDC_DEST, dst.c_str());
-    ASSERT_TRUE(Browse(Dlg(), IDC_DEST, IDOK)) << "no folder browser appeared";
-    std::wstring chosen = FieldText(Dlg(), IDC_DEST);
+    SetDlgItemTextW(hDlg, IDC_DEST, dst.c_str());
+    ASSERT_TRUE(Browse(hDlg, IDC_DEST, IDOK)) << "no folder browser appeared";
+    std::wstring chosen = ItemText(IDC_DEST);
     EXPECT_EQ(lstrcmpiW(chosen.c_str(), dst.c_str()), 0) << Narrow(chosen);
 }
 

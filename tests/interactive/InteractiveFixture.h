@@ -1,37 +1,21 @@
 // A source and a destination folder, and the real dialog pointed at them.
 #pragma once
-#include <gtest/gtest.h>
 #include <algorithm>
-#include <windows.h>
-#include <commctrl.h>
-#include "../../res/resource.h"
-#include "../../ui/Dialog.h"
 #include "../support/DialogHarness.h"
 #include "../support/TestFiles.h"
 
-class InteractiveTest : public ::testing::Test
+class InteractiveTest : public DialogTest, protected FolderPair
 {
 protected:
-    TempDir root;
-    std::wstring src = root / L"src";
-    std::wstring dst = root / L"dst";
-    DialogHarness dlg;
-
     void SetUp() override
     {
-        MakeFolder(src);
-        MakeFolder(dst);
-        ASSERT_TRUE(OpenDialog(&dlg));
-        SetFolders(dlg.hDlg, src, dst);
+        DialogTest::SetUp();
+        ASSERT_TRUE(Open());
+        SetFolders(src, dst);
     }
-    void TearDown() override { CloseDialog(&dlg); }
-
     std::wstring S(const std::wstring &name) const { return src + L"\\" + name; }
     std::wstring D(const std::wstring &name) const { return dst + L"\\" + name; }
-    HWND Dlg() const { return dlg.hDlg; }
-    HWND List() const { return GetDlgItem(dlg.hDlg, IDC_RESULTS); }
-    void Run() { ASSERT_TRUE(RunAndWait(dlg.hDlg)) << "the run did not end"; }
-    std::vector<std::wstring> ListLines() { return RowLines(List()); }
+    HWND List() const { return Item(IDC_RESULTS); }
 };
 
 // A copied file's row holds image -1, the list's "ask the parent" value; the
@@ -39,19 +23,14 @@ protected:
 // A row stored with any real picture index would read back as that index.
 const int kCopiedImage = I_IMAGENONE;
 
+// The tests run at UTC+8 with no daylight saving (TZ=HKT-8 in the test's environment).
+const long long kZoneSeconds = 8 * 3600;
+
 // The row a file should get, worked out independently of the program: the
-// tests run at UTC+8 with no daylight saving (TZ=HKT-8 in the test's
-// environment), the date as MM/dd/yyyy, the time as "AM"/"PM" then a
-// 12-hour hh:mm:ss.
+// local date as MM/dd/yyyy, the time as "AM"/"PM" then a 12-hour hh:mm:ss.
 inline std::wstring ExpectedRow(int image, const FILETIME &utc, const std::wstring &path)
 {
-    ULARGE_INTEGER value;
-    value.LowPart = utc.dwLowDateTime;
-    value.HighPart = utc.dwHighDateTime;
-    value.QuadPart += 8ULL * 3600ULL * 10000000ULL;
-    FILETIME local;
-    local.dwLowDateTime = value.LowPart;
-    local.dwHighDateTime = value.HighPart;
+    FILETIME local = TimeAt(SecondsOf(utc) + kZoneSeconds);
     SYSTEMTIME st;
     FileTimeToSystemTime(&local, &st);
     int hour12 = st.wHour % 12 == 0 ? 12 : st.wHour % 12;
@@ -61,25 +40,19 @@ inline std::wstring ExpectedRow(int image, const FILETIME &utc, const std::wstri
     return text + path;
 }
 
+inline SYSTEMTIME Moment(int year, int month, int day, int hour, int minute, int second)
+{
+    SYSTEMTIME st = {(WORD)year, (WORD)month, 0, (WORD)day, (WORD)hour, (WORD)minute, (WORD)second, 0};
+    return st;
+}
+
 // A UTC FILETIME from a local (UTC+8) calendar moment.
 inline FILETIME LocalMoment(int year, int month, int day, int hour, int minute, int second)
 {
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)year;
-    st.wMonth = (WORD)month;
-    st.wDay = (WORD)day;
-    st.wHour = (WORD)hour;
-    st.wMinute = (WORD)minute;
-    st.wSecond = (WORD)second;
+    SYSTEMTIME st = Moment(year, month, day, hour, minute, second);
     FILETIME ft;
     SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER value;
-    value.LowPart = ft.dwLowDateTime;
-    value.HighPart = ft.dwHighDateTime;
-    value.QuadPart -= 8ULL * 3600ULL * 10000000ULL;
-    ft.dwLowDateTime = value.LowPart;
-    ft.dwHighDateTime = value.HighPart;
-    return ft;
+    return TimeAt(SecondsOf(ft) - kZoneSeconds);
 }
 
 inline std::vector<std::wstring> Sorted(std::vector<std::wstring> lines)

@@ -48,15 +48,16 @@ protected:
     void SetUp() override
     {
         InteractiveTest::SetUp();
+        SetFocus(Item(IDC_SOURCE));
         ZeroMemory(&g_watch, sizeof(g_watch));
-        g_watch.pfnDialog = (WNDPROC)SetWindowLongPtrW(Dlg(), GWLP_WNDPROC, (LONG_PTR)WatchDialogProc);
+        g_watch.pfnDialog = (WNDPROC)SetWindowLongPtrW(hDlg, GWLP_WNDPROC, (LONG_PTR)WatchDialogProc);
         g_watch.pfnList = (WNDPROC)SetWindowLongPtrW(List(), GWLP_WNDPROC, (LONG_PTR)WatchListProc);
     }
     void TearDown() override
     {
-        WaitForRunEnd(Dlg());
+        WaitIdle();
         SetWindowLongPtrW(List(), GWLP_WNDPROC, (LONG_PTR)g_watch.pfnList);
-        SetWindowLongPtrW(Dlg(), GWLP_WNDPROC, (LONG_PTR)g_watch.pfnDialog);
+        SetWindowLongPtrW(hDlg, GWLP_WNDPROC, (LONG_PTR)g_watch.pfnDialog);
         InteractiveTest::TearDown();
     }
     void StartRun(void (*onFirstRow)(HWND))
@@ -67,10 +68,13 @@ protected:
     }
 };
 
+// Posted to the focus (the source field, as after typing a folder), the
+// way the dialog's loop would receive the key.
 void PostKey(HWND hDlg, UINT vk)
 {
-    PostMessageW(hDlg, WM_KEYDOWN, vk, 0);
-    PostMessageW(hDlg, WM_KEYUP, vk, 0xC0000000);
+    HWND hFocus = GetFocus() ? GetFocus() : hDlg;
+    PostMessageW(hFocus, WM_KEYDOWN, vk, 0);
+    PostMessageW(hFocus, WM_KEYUP, vk, 0xC0000000);
 }
 
 bool g_bWasRunning;
@@ -84,7 +88,7 @@ void UncheckDeleteBox(HWND hDlg)
 // Everything a user could do to start another run or close the dialog.
 void TryToInterrupt(HWND hDlg)
 {
-    g_bWasRunning = IsRunInProgress(hDlg) != FALSE;
+    g_bWasRunning = !IsWindowEnabled(GetDlgItem(hDlg, IDC_SYNC));
     PostKey(hDlg, VK_ESCAPE);
     PostKey(hDlg, VK_RETURN);
     PostKey(hDlg, VK_RETURN);
@@ -104,14 +108,14 @@ TEST_F(RunControlTest, UncheckingDeleteDuringTheCopyPassKeepsExtraFiles)
 {
     MakeFile(S(L"a.txt"), "a", TimeAt(100));
     MakeFile(D(L"extra.txt"), "e", TimeAt(50));
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
     StartRun(UncheckDeleteBox);
     EXPECT_EQ(ListLines(), std::vector<std::wstring>{ExpectedRow(kCopiedImage, TimeAt(100), S(L"a.txt"))});
     EXPECT_TRUE(FileExists(D(L"extra.txt")));
-    EXPECT_NE(IsDlgButtonChecked(Dlg(), IDC_DELETE_EXTRA), BST_CHECKED);
+    EXPECT_NE(IsDlgButtonChecked(hDlg, IDC_DELETE_EXTRA), BST_CHECKED);
 
     // Checked again (and left alone), the box removes the file.
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
     MakeFile(S(L"b.txt"), "b", TimeAt(200));
     StartRun(nullptr);
     EXPECT_EQ(ListLines(), (std::vector<std::wstring>{ExpectedRow(kCopiedImage, TimeAt(200), S(L"b.txt")),
@@ -126,14 +130,19 @@ TEST_F(RunControlTest, NoSecondRunAndNoClosingWhileARunGoes)
     StartRun(TryToInterrupt);
     EXPECT_TRUE(g_bWasRunning);
     EXPECT_TRUE(g_bVisibleAfter) << "Escape or closing ended the dialog during a run";
-    EXPECT_TRUE(IsWindowVisible(Dlg()));
+    EXPECT_TRUE(IsWindowVisible(hDlg));
     // Let anything still queued by the clicks and keys arrive.
-    PumpMessages(Dlg(), 200);
-    WaitForRunEnd(Dlg());
+    Pump(200);
+    WaitIdle();
     EXPECT_EQ(g_watch.nRunsStarted, 1);
     EXPECT_EQ(g_watch.nMostActive, 1);
     EXPECT_EQ(Sorted(ListLines()), Sorted({ExpectedRow(kCopiedImage, TimeAt(100), S(L"a.txt")),
                                            ExpectedRow(kCopiedImage, TimeAt(200), S(L"b.txt"))}));
+    // "Still visible" above means something only because Escape does end the
+    // idle dialog (a modeless dialog ended this way is hidden).
+    PostKey(hDlg, VK_ESCAPE);
+    Pump(200);
+    EXPECT_FALSE(IsWindowVisible(hDlg));
 }
 
 TEST_F(RunControlTest, EnterPressedTwiceRunsOneAtATime)
@@ -141,25 +150,14 @@ TEST_F(RunControlTest, EnterPressedTwiceRunsOneAtATime)
     MakeFile(S(L"a.txt"), "a", TimeAt(100));
     // Both presses are queued before either is handled, as with a key that
     // repeats or a double press.
-    PostKey(Dlg(), VK_RETURN);
-    PostKey(Dlg(), VK_RETURN);
-    PumpMessages(Dlg(), 300);
-    ASSERT_TRUE(WaitForRunEnd(Dlg()));
-    PumpMessages(Dlg(), 100);
-    ASSERT_TRUE(WaitForRunEnd(Dlg()));
+    PostKey(hDlg, VK_RETURN);
+    PostKey(hDlg, VK_RETURN);
+    Pump(300);
+    ASSERT_TRUE(WaitIdle());
+    Pump(100);
+    ASSERT_TRUE(WaitIdle());
     EXPECT_GE(g_watch.nRunsStarted, 1);
     EXPECT_EQ(g_watch.nMostActive, 1);
     EXPECT_EQ(g_watch.nRunsActive, 0);
     EXPECT_EQ(ReadAll(D(L"a.txt")), "a");
-}
-
-TEST_F(RunControlTest, EscapeClosesTheDialogOnceTheRunIsOver)
-{
-    // The check above for "still visible" means something only if Escape
-    // does end an idle dialog (a modeless dialog ended this way is hidden).
-    MakeFile(S(L"a.txt"), "a", TimeAt(100));
-    StartRun(nullptr);
-    PostKey(Dlg(), VK_ESCAPE);
-    PumpMessages(Dlg(), 200);
-    EXPECT_FALSE(IsWindowVisible(Dlg()));
 }

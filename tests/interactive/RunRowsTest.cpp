@@ -20,10 +20,10 @@ TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
     MakeFile(D(L"extra.txt"), "e", TimeAt(50));
     MakeFile(D(L"sub\\extra2.txt"), "e2", TimeAt(60));
 
-    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
-    SetCheck(Dlg(), IDC_COPY_ALL, TRUE);
-    SetCheck(Dlg(), IDC_TIME_NEWER, TRUE);
+    SetCheck(IDC_SUBFOLDERS, TRUE);
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
+    SetCheck(IDC_COPY_ALL, TRUE);
+    SetCheck(IDC_TIME_NEWER, TRUE);
     Run();
 
     Rows rows = ListLines();
@@ -76,7 +76,7 @@ TEST_F(InteractiveTest, NewestRowIsSelectedAndWhollyVisibleAndNextRunStartsEmpty
     EXPECT_EQ(SendMessageW(hList, LVM_GETSELECTEDCOUNT, 0, 0), 1);
     EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), nFiles - 1);
     // Give the list a paint or two, as a user watching it would see it.
-    PumpMessages(Dlg(), 250);
+    Pump(250);
     RECT rcClient, rcRow;
     GetClientRect(hList, &rcClient);
     rcRow.left = LVIR_BOUNDS;
@@ -92,95 +92,63 @@ TEST_F(InteractiveTest, NewestRowIsSelectedAndWhollyVisibleAndNextRunStartsEmpty
     EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), 0);
 }
 
-TEST_F(InteractiveTest, EmptyFieldRunsNothingButEndsTheRun)
-{
-    MakeFile(S(L"a.txt"), "a", TimeAt(100));
-    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
-    SetDlgItemTextW(Dlg(), IDC_SOURCE, L"");
-    Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"extra.txt=e"}));
-
-    // A run with rows, then one with an empty destination: the list is
-    // emptied and nothing else happens.
-    SetFolders(Dlg(), src, dst);
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, FALSE);
-    Run();
-    ASSERT_EQ(ListLines().size(), 1u);
-    SetDlgItemTextW(Dlg(), IDC_DEST, L"");
-    MakeFile(S(L"b.txt"), "b", TimeAt(200));
-    Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_FALSE(FileExists(D(L"b.txt")));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dlg(), IDC_SYNC)));
-}
-
-TEST_F(InteractiveTest, UnreachableSourceKeepsEveryDestinationFile)
-{
-    MakeFile(D(L"keep.txt"), "k", TimeAt(10));
-    MakeFile(D(L"sub\\keep2.txt"), "k2", TimeAt(20));
-    SetFolders(Dlg(), root / L"gone", dst);
-    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
-    Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"keep.txt=k", L"sub\\", L"sub\\keep2.txt=k2"}));
-}
-
-TEST_F(InteractiveTest, SameFolderOnBothSidesRunsNothing)
+TEST_F(InteractiveTest, RefusedFoldersRunNothingButEmptyTheListAndEndTheRun)
 {
     MakeFile(S(L"a.txt"), "a", TimeAt(10));
     MakeFile(S(L"sub\\b.txt"), "b", TimeAt(20));
-    SetCheck(Dlg(), IDC_SUBFOLDERS, TRUE);
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
-    SetCheck(Dlg(), IDC_TIME_IGNORE, TRUE);
-    // Spelt differently on each side: a trailing backslash and another case.
+    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    MakeFile(D(L"sub\\extra2.txt"), "e2", TimeAt(60));
+    // A folder whose path is exactly the longest a path may be: cut to that
+    // length, a field naming something below it would name the folder itself.
+    std::wstring longest = root.path + L"\\";
+    longest += std::wstring(PATH_MAX_CHARS - longest.size(), L'x');
+    MakeFile(longest + L"\\keep.txt", "k", TimeAt(10));
     std::wstring upper = src;
     CharUpperW(&upper[0]);
-    SetFolders(Dlg(), src + L"\\", upper);
+    const std::wstring cases[][2] = {
+        {L"", dst},                                            // never the current directory
+        {src, L""},
+        {root / L"gone", dst},                                 // unreachable: nothing is extra
+        {src + L"\\", upper},                                  // one folder spelt two ways
+        {src, longest + L"\\meant"},                           // too long for a path: not cut
+        {longest + L"\\meant", dst},
+    };
+    SetCheck(IDC_SUBFOLDERS, TRUE);
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
+    SetCheck(IDC_TIME_IGNORE, TRUE);
+    std::vector<std::wstring> before = Snapshot(root.path);
+    // Whatever an empty field would stand for stays inside the test's folder.
+    WCHAR szCurrent[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, szCurrent);
+    SetCurrentDirectoryW(root.path.c_str());
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
+        // A row left from an earlier run.
+        LVITEMW item = {LVIF_TEXT};
+        item.pszText = (LPWSTR)L"earlier";
+        SendMessageW(List(), LVM_INSERTITEMW, 0, (LPARAM)&item);
+        SetFolders(c[0], c[1]);
+        Run();
+        EXPECT_TRUE(ListLines().empty());
+        EXPECT_EQ(Snapshot(root.path), before);
+    }
+    SetCurrentDirectoryW(szCurrent);
+
+    // The longest path itself, final backslash and all, is still taken: the
+    // run goes ahead and refuses the file whose path would not fit.
+    SetFolders(src, longest + L"\\");
+    SetCheck(IDC_SUBFOLDERS, FALSE);
+    SetCheck(IDC_DELETE_EXTRA, FALSE);
     Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(Snapshot(src), (std::vector<std::wstring>{L"a.txt=a", L"sub\\", L"sub\\b.txt=b"}));
+    EXPECT_EQ(ListLines(), std::vector<std::wstring>{ExpectedRow(0, TimeAt(10), S(L"a.txt"))});
 }
 
 TEST_F(InteractiveTest, TrailingBackslashOnTheSourceGivesTheSamePaths)
 {
     MakeFile(S(L"a.txt"), "a", TimeAt(10));
-    SetFolders(Dlg(), src + L"\\", dst + L"\\");
+    SetFolders(src + L"\\", dst + L"\\");
     Run();
     EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(10), S(L"a.txt"))});
     EXPECT_EQ(ReadAll(D(L"a.txt")), "a");
-}
-
-TEST_F(InteractiveTest, FieldTooLongForAPathRunsNothingRatherThanACutPath)
-{
-    // A folder whose path is exactly the longest a path may be, and a field
-    // naming something below it: cut to that length, the field would name
-    // the folder itself.
-    std::wstring longest = root.path + L"\\";
-    longest += std::wstring(PATH_MAX_CHARS - longest.size(), L'x');
-    ASSERT_EQ(longest.size(), (size_t)PATH_MAX_CHARS);
-    MakeFile(longest + L"\\keep.txt", "k", TimeAt(10));
-    MakeFile(S(L"a.txt"), "a", TimeAt(20));
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, TRUE);
-
-    SetFolders(Dlg(), src, longest + L"\\meant");
-    Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(Snapshot(longest), (std::vector<std::wstring>{L"keep.txt=k"}));
-
-    // The same on the source side: the cut source would hold no keep.txt.
-    SetFolders(Dlg(), longest + L"\\meant", dst);
-    MakeFile(D(L"keep.txt"), "k", TimeAt(10));
-    Run();
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"keep.txt=k"}));
-
-    // The longest path itself, final backslash and all, is still taken: the
-    // run goes ahead and refuses the file whose path would not fit.
-    SetFolders(Dlg(), src, longest + L"\\");
-    SetCheck(Dlg(), IDC_DELETE_EXTRA, FALSE);
-    Run();
-    EXPECT_EQ(ListLines(), std::vector<std::wstring>{ExpectedRow(0, TimeAt(20), S(L"a.txt"))});
 }

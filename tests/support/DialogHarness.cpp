@@ -1,71 +1,58 @@
 #include "DialogHarness.h"
 #include <commctrl.h>
 #include <objbase.h>
-#include "../../res/resource.h"
-#include "../../ui/Dialog.h"
 
-static void UserKeyName(WCHAR *name, int nChars)
+std::wstring WindowText(HWND hWnd)
 {
-    wsprintfW(name, L"Software\\LunvexTests\\p%lu", GetCurrentProcessId());
+    WCHAR szText[1024] = L"";
+    GetWindowTextW(hWnd, szText, 1024);
+    return szText;
 }
 
-BOOL OpenDialog(DialogHarness *harness)
+static std::wstring UserKeyName()
 {
-    ZeroMemory(harness, sizeof(*harness));
+    return L"Software\\LunvexTests\\p" + std::to_wstring(GetCurrentProcessId());
+}
+
+void DialogTest::SetUp()
+{
     // The folder fields' completion needs a COM apartment on this thread.
-    CoInitialize(NULL);
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     InitCommonControls();
-
-    WCHAR szKey[64];
-    UserKeyName(szKey, 64);
-    RegDeleteTreeW(HKEY_CURRENT_USER, szKey);
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, szKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &harness->hUserKey, NULL) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    if (RegOverridePredefKey(HKEY_CURRENT_USER, harness->hUserKey) != ERROR_SUCCESS)
-        return FALSE;
-
-    harness->hDlg = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDlgProc,
-                                       (LPARAM)&harness->record);
-    if (!harness->hDlg)
-        return FALSE;
-    ShowWindow(harness->hDlg, SW_SHOW);
-    PumpMessages(harness->hDlg, 50);
-    return TRUE;
+    RegDeleteTreeW(HKEY_CURRENT_USER, UserKeyName().c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, UserKeyName().c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hUserKey, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, hUserKey));
 }
 
-void CloseDialog(DialogHarness *harness)
+void DialogTest::TearDown()
 {
-    if (harness->hDlg)
-    {
-        // A worker still running would send to a window that is gone.
-        WaitForRunEnd(harness->hDlg, 60000);
-        DestroyWindow(harness->hDlg);
-        PumpMessages(NULL, 20);
-        harness->hDlg = NULL;
-    }
-    if (harness->hUserKey)
-    {
-        RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
-        RegCloseKey(harness->hUserKey);
-        harness->hUserKey = NULL;
-        WCHAR szKey[64];
-        UserKeyName(szKey, 64);
-        RegDeleteTreeW(HKEY_CURRENT_USER, szKey);
-    }
+    // A worker still running would send to a window that is gone.
+    if (hDlg && IsWindow(hDlg))
+        Close();
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (hUserKey)
+        RegCloseKey(hUserKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, UserKeyName().c_str());
     CoUninitialize();
 }
 
-static void DispatchPending(HWND hDlg)
+bool DialogTest::Open()
 {
-    MSG msg;
-    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
-    {
-        if (hDlg && IsWindow(hDlg) && IsDialogMessageW(hDlg, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDlgProc,
+                              (LPARAM)&record);
+    EXPECT_TRUE(hDlg != nullptr) << "CreateDialogParamW failed, error " << GetLastError();
+    ShowWindow(hDlg, SW_SHOW);
+    Pump(50);
+    return hDlg != nullptr;
+}
+
+void DialogTest::Close()
+{
+    EXPECT_TRUE(WaitIdle()) << "the run never ended";
+    DestroyWindow(hDlg);
+    Pump(20);
+    hDlg = nullptr;
 }
 
 void PumpMessages(HWND hDlg, DWORD ms)
@@ -73,70 +60,71 @@ void PumpMessages(HWND hDlg, DWORD ms)
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        DispatchPending(hDlg);
+        // Sent messages from the worker are handled inside these calls.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (hDlg && IsWindow(hDlg) && IsDialogMessageW(hDlg, &msg))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         DWORD dwSpent = GetTickCount() - dwStart;
         if (dwSpent >= ms)
-            break;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - dwSpent, QS_ALLINPUT);
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - dwSpent, QS_ALLINPUT);
     }
 }
 
-BOOL IsRunInProgress(HWND hDlg)
-{
-    return !IsWindowEnabled(GetDlgItem(hDlg, IDC_SYNC));
-}
-
-BOOL WaitForRunEnd(HWND hDlg, DWORD timeoutMs)
+bool DialogTest::WaitIdle(DWORD timeoutMs)
 {
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        // Sent messages from the worker are handled inside these calls.
-        DispatchPending(hDlg);
-        if (!IsRunInProgress(hDlg))
-            return TRUE;
-        DWORD dwSpent = GetTickCount() - dwStart;
-        if (dwSpent >= timeoutMs)
-            return FALSE;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+        Pump(10);
+        if (!hDlg || !IsWindow(hDlg) || !IsRunInProgress())
+            return true;
+        if (GetTickCount() - dwStart >= timeoutMs)
+            return false;
     }
 }
 
-void SetFolders(HWND hDlg, const std::wstring &source, const std::wstring &dest)
+void DialogTest::Run()
+{
+    SendMessageW(Item(IDC_SYNC), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitIdle()) << "the run did not end";
+}
+
+void DialogTest::PressKey(UINT vk)
+{
+    HWND hFocus = GetFocus() ? GetFocus() : hDlg;
+    PostMessageW(hFocus, WM_KEYDOWN, vk, 1);
+    PostMessageW(hFocus, WM_KEYUP, vk, 0xC0000001);
+    Pump(100);
+}
+
+void DialogTest::SetCheck(int id, BOOL checked)
+{
+    // A click, so that radio groups and the date window's controls follow.
+    if ((IsDlgButtonChecked(hDlg, id) == BST_CHECKED) != (checked != FALSE))
+        SendMessageW(Item(id), BM_CLICK, 0, 0);
+}
+
+void DialogTest::SetFolders(const std::wstring &source, const std::wstring &dest)
 {
     SetDlgItemTextW(hDlg, IDC_SOURCE, source.c_str());
     SetDlgItemTextW(hDlg, IDC_DEST, dest.c_str());
 }
 
-void SetCheck(HWND hDlg, int id, BOOL checked)
+std::wstring DialogTest::ItemText(int id) const
 {
-    BOOL bNow = IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
-    // A click, so that radio groups and the date window's controls follow.
-    if (bNow != (checked != FALSE))
-        SendDlgItemMessageW(hDlg, id, BM_CLICK, 0, 0);
+    return WindowText(Item(id));
 }
 
-BOOL RunAndWait(HWND hDlg, DWORD timeoutMs)
+std::vector<std::wstring> DialogTest::ListLines() const
 {
-    SendDlgItemMessageW(hDlg, IDC_SYNC, BM_CLICK, 0, 0);
-    return WaitForRunEnd(hDlg, timeoutMs);
-}
-
-static std::wstring CellText(HWND hList, int nItem, int nSubItem)
-{
-    WCHAR szText[PATH_BUFFER];
-    LVITEMW item = {};
-    item.iSubItem = nSubItem;
-    item.pszText = szText;
-    item.cchTextMax = PATH_BUFFER;
-    szText[0] = L'\0';
-    SendMessageW(hList, LVM_GETITEMTEXTW, nItem, (LPARAM)&item);
-    return szText;
-}
-
-std::vector<ListRow> ReadRows(HWND hList)
-{
-    std::vector<ListRow> rows;
+    HWND hList = Item(IDC_RESULTS);
+    std::vector<std::wstring> lines;
     int nCount = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < nCount; i++)
     {
@@ -145,22 +133,18 @@ std::vector<ListRow> ReadRows(HWND hList)
         item.iItem = i;
         item.iImage = 12345;
         SendMessageW(hList, LVM_GETITEMW, 0, (LPARAM)&item);
-        rows.push_back({item.iImage, CellText(hList, i, 1), CellText(hList, i, 2), CellText(hList, i, 3)});
+        std::wstring line = std::to_wstring(item.iImage);
+        for (int nSub = 1; nSub <= 3; nSub++)
+        {
+            WCHAR szText[PATH_BUFFER] = L"";
+            LVITEMW cell = {};
+            cell.iSubItem = nSub;
+            cell.pszText = szText;
+            cell.cchTextMax = PATH_BUFFER;
+            SendMessageW(hList, LVM_GETITEMTEXTW, i, (LPARAM)&cell);
+            line += L"|" + std::wstring(szText);
+        }
+        lines.push_back(line);
     }
-    return rows;
-}
-
-std::wstring RowLine(const ListRow &row)
-{
-    WCHAR szImage[16];
-    wsprintfW(szImage, L"%d", row.image);
-    return std::wstring(szImage) + L"|" + row.date + L"|" + row.time + L"|" + row.path;
-}
-
-std::vector<std::wstring> RowLines(HWND hList)
-{
-    std::vector<std::wstring> lines;
-    for (const ListRow &row : ReadRows(hList))
-        lines.push_back(RowLine(row));
     return lines;
 }

@@ -1,52 +1,50 @@
 // The real main dialog, created modelessly inside the test program, and the
 // message pumping that lets its run worker talk to it.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "../../engine/SyncParam.h"
+#include "../../res/resource.h"
+#include "../../ui/Dialog.h"
 
-// One row of the results list as a reader of the list sees it: an image
-// stored as "ask the parent" (-1) reads back as the dialog's answer.
-struct ListRow
-{
-    int image;
-    std::wstring date;
-    std::wstring time;
-    std::wstring path;
-};
+// Handles the thread's messages for about ms milliseconds, keys through
+// IsDialogMessageW for hDlg (which may be null).
+void PumpMessages(HWND hDlg, DWORD ms);
+std::wstring WindowText(HWND hWnd);
 
 // The dialog with its run record. Settings go to a private registry key that
-// stands in for HKEY_CURRENT_USER, emptied when the dialog opens, so tests
-// neither see nor change the real user's settings nor each other's.
-struct DialogHarness
+// stands in for HKEY_CURRENT_USER, fresh for each test, so tests neither see
+// nor change the real user's settings nor each other's.
+class DialogTest : public ::testing::Test
 {
-    SYNCPARAM record;
-    HWND hDlg;
-    HKEY hUserKey;
+protected:
+    SYNCPARAM record = {};
+    HWND hDlg = nullptr;
+    HKEY hUserKey = nullptr;
+
+    void SetUp() override;
+    // Ends a run still going and the dialog, and puts HKEY_CURRENT_USER back.
+    void TearDown() override;
+    // Creates the dialog, which loads the settings.
+    bool Open();
+    // Waits for a run still going, then destroys the dialog (saving settings).
+    void Close();
+    HWND Item(int id) const { return GetDlgItem(hDlg, id); }
+    // Handles the thread's messages as the dialog's modal loop would.
+    void Pump(DWORD ms) { PumpMessages(hDlg, ms); }
+    // Pumps until Synchronize is enabled again; false after timeoutMs.
+    bool WaitIdle(DWORD timeoutMs = 60000);
+    bool IsRunInProgress() const { return !IsWindowEnabled(Item(IDC_SYNC)); }
+    // Presses Synchronize and waits for the run to end.
+    void Run();
+    // A key press posted to the focus, handled as the dialog's loop would.
+    void PressKey(UINT vk);
+    // Sets a check box or radio button the way a click would leave it.
+    void SetCheck(int id, BOOL checked);
+    void SetFolders(const std::wstring &source, const std::wstring &dest);
+    std::wstring ItemText(int id) const;
+    // The results list's rows as "image|date|time|path" lines: an image stored
+    // as "ask the parent" (-1) reads back as the dialog's answer.
+    std::vector<std::wstring> ListLines() const;
 };
-
-// FALSE when the dialog could not be created.
-BOOL OpenDialog(DialogHarness *harness);
-// Waits for a run still going, then destroys the dialog (saving settings
-// into the private key) and puts HKEY_CURRENT_USER back.
-void CloseDialog(DialogHarness *harness);
-
-// Handles the thread's messages as the dialog's modal loop would (keys go
-// through IsDialogMessageW for hDlg, which may be null), for about ms milliseconds.
-void PumpMessages(HWND hDlg, DWORD ms);
-// Pumps until Synchronize is enabled again; FALSE after timeoutMs.
-BOOL WaitForRunEnd(HWND hDlg, DWORD timeoutMs = 60000);
-BOOL IsRunInProgress(HWND hDlg);
-
-// Fills both folder fields.
-void SetFolders(HWND hDlg, const std::wstring &source, const std::wstring &dest);
-// Sets a check box or radio button the way a click would leave it.
-void SetCheck(HWND hDlg, int id, BOOL checked);
-// Presses Synchronize and waits for the run to end; FALSE on a timeout.
-BOOL RunAndWait(HWND hDlg, DWORD timeoutMs = 60000);
-
-std::vector<ListRow> ReadRows(HWND hList);
-// "image|date|time|path" lines, for readable comparisons.
-std::vector<std::wstring> RowLines(HWND hList);
-std::wstring RowLine(const ListRow &row);

@@ -1,13 +1,44 @@
 #include "RunProgram.h"
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "TestFiles.h"
+
+StartedProgram::~StartedProgram()
+{
+    if (!pi.hProcess)
+        return;
+    if (WaitExit(0) == -1)
+    {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+bool StartedProgram::Start(const std::wstring &exe, const std::wstring &tail, const std::wstring &cwd)
+{
+    std::wstring line = L"\"" + exe + L"\" " + tail;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    if (CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+        return true;
+    ADD_FAILURE() << "cannot start " << Narrow(exe) << ", error " << GetLastError();
+    pi = {};
+    return false;
+}
+
+int StartedProgram::WaitExit(DWORD ms)
+{
+    DWORD code = 0;
+    if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code))
+        return -1;
+    return (int)code;
+}
 
 std::wstring ProgramPath()
 {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return path.substr(0, path.rfind(L'\\') + 1) + L"Lunvex.exe";
+    return BesideTests(L"Lunvex.exe");
 }
 
 std::wstring QuoteArgument(const std::wstring &arg)
@@ -34,26 +65,13 @@ std::wstring QuoteArgument(const std::wstring &arg)
 
 int RunLunvexRaw(const std::wstring &tail, unsigned timeoutMs)
 {
-    std::wstring line = QuoteArgument(ProgramPath()) + L" " + tail;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(ProgramPath().c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    {
-        ADD_FAILURE() << "cannot start Lunvex.exe, error " << GetLastError();
+    StartedProgram program;
+    if (!program.Start(ProgramPath(), tail))
         return -1;
-    }
-    DWORD code = 259;
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
-    {
+    int code = program.WaitExit(timeoutMs);
+    if (code == -1)
         ADD_FAILURE() << "Lunvex.exe did not end in time";
-        TerminateProcess(pi.hProcess, 99);
-        WaitForSingleObject(pi.hProcess, 5000);
-    }
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
+    return code;
 }
 
 int RunLunvex(const std::vector<std::wstring> &args, unsigned timeoutMs)

@@ -1,7 +1,19 @@
-// Starts the built Lunvex.exe, which lies beside the test program.
+// Starts programs, the built Lunvex.exe among them, which lies beside the test program.
 #pragma once
+#include <windows.h>
 #include <string>
 #include <vector>
+
+// A started process, ended by force if it still runs when the object goes.
+struct StartedProgram
+{
+    PROCESS_INFORMATION pi = {};
+    ~StartedProgram();
+    // Starts exe with the raw command-line tail, in cwd when one is given.
+    bool Start(const std::wstring &exe, const std::wstring &tail = L"", const std::wstring &cwd = L"");
+    // The exit code; -1 when the process still runs after ms.
+    int WaitExit(DWORD ms = 20000);
+};
 
 std::wstring ProgramPath();
 

@@ -22,6 +22,12 @@ TempDir::TempDir()
 
 TempDir::~TempDir() { RemoveTree(path); }
 
+FolderPair::FolderPair()
+{
+    MakeFolder(src);
+    MakeFolder(dst);
+}
+
 FILETIME TimeAt(long long seconds)
 {
     // 2020-01-01 00:00 UTC in 100 ns units since 1601.
@@ -180,4 +186,12 @@ std::string Narrow(const std::wstring &text)
     std::string out(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &out[0], n, nullptr, nullptr);
     return out;
+}
+
+std::wstring BesideTests(const std::wstring &name)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
 }

@@ -16,6 +16,15 @@ struct TempDir
     std::wstring path;
 };
 
+// A fresh temporary folder holding the empty folders "src" and "dst".
+struct FolderPair
+{
+    TempDir root;
+    std::wstring src = root / L"src";
+    std::wstring dst = root / L"dst";
+    FolderPair();
+};
+
 // A FILETIME some whole seconds after 2020-01-01 00:00 UTC.
 FILETIME TimeAt(long long seconds);
 long long SecondsOf(const FILETIME &ft);
@@ -38,3 +47,7 @@ void RemoveTree(const std::wstring &path);
 std::vector<std::wstring> Snapshot(const std::wstring &root);
 
 std::string Narrow(const std::wstring &text);
+
+// A file in the folder of the running test program (the built programs and
+// fixtures are put there).
+std::wstring BesideTests(const std::wstring &name);
