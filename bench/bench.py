@@ -11,6 +11,7 @@ import csv
 import os
 import random
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -49,7 +50,13 @@ EXTS = ["txt", "dat", "bin", "cpp", "h", "log", "xml", "csv"]
 STEMS = ["report", "photo", "notes", "data", "src", "backup", "mail", "draft"]
 
 
-def log(msg):
+T0 = time.time()
+
+
+def log(msg, stamp=True):
+    if stamp:
+        t = int(time.time() - T0)
+        msg = "[%02d:%02d] %s" % (t // 60, t % 60, msg)
     print(msg, flush=True)
 
 
@@ -259,22 +266,38 @@ def tool_ok(name, rc):
 def run_timed(argv, log_path):
     """Wall-clock seconds, exit code and peak RSS (KiB) of one process.
 
-    The peak comes from wait4's rusage of the process we start.  With the
-    wineserver already running, `wine PATH.exe` execs the Windows program in
-    that same process (its name in /proc becomes the .exe), so the figure is
-    the program's own peak resident set, Wine's DLLs included.  Output goes
-    to a file: Wine's background processes would hold a pipe open.
+    The peak is GNU time's %M (the kernel's maximum resident set of the
+    process it starts, across its execs).  With the wineserver already
+    running, `wine PATH.exe` execs the Windows program in that same process
+    (its name in /proc becomes the .exe), so the figure is the program's own
+    peak, Wine's DLLs included.  A small parent matters: a child starts with
+    its parent's high-water mark, and this script's own would hide the
+    program's.  Output goes to a file: Wine's background processes would
+    hold a pipe open.
     """
+    rss_path = log_path + ".rss"
     with open(log_path, "ab") as out:
         out.write(("\n$ %s\n" % " ".join(argv)).encode())
         out.flush()
         t0 = time.perf_counter()
-        p = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out,
-                             stderr=subprocess.STDOUT)
-        _, status, usage = os.wait4(p.pid, 0)
+        p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss_path] + argv,
+                             stdin=subprocess.DEVNULL, stdout=out,
+                             stderr=subprocess.STDOUT, start_new_session=True)
+        try:
+            rc = p.wait()
+        except BaseException:
+            # Interrupted: leave no copier running behind us.
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+            raise
         elapsed = time.perf_counter() - t0
-        p.returncode = os.waitstatus_to_exitcode(status)
-    return elapsed, p.returncode, usage.ru_maxrss
+    rss = 0
+    with open(rss_path) as fh:
+        # A failing command gets a "Command exited with ..." line first.
+        lines = fh.read().split()
+        if lines and lines[-1].isdigit():
+            rss = int(lines[-1])
+    return elapsed, rc, rss
 
 
 def robocopy_works(work):
@@ -416,7 +439,7 @@ def print_table(rows, interactive, out):
         lines.append("%-9s %-7s %-12s %7s %10s %10s %9s  %s" % (
             "interact", "20000", "lunvex-ui", "-", "-", "-", "-", "not measured yet"))
     text = "\n".join(lines)
-    log("\n" + text)
+    log("\n" + text, stamp=False)
     with open(out, "w") as fh:
         fh.write(text + "\n")
 
@@ -449,7 +472,7 @@ def print_memory(rows, out):
                 scenario, flat, nested, 100.0 * (nested - flat) / flat))
     if len(lines) == 2:
         lines.append("  (Lunvex not measured)")
-    log("\n".join(lines))
+    log("\n".join(lines), stamp=False)
     with open(out, "a") as fh:
         fh.write("\n".join(lines) + "\n")
 
@@ -484,7 +507,7 @@ def print_targets(rows, out):
         goal("initial copy, %s, vs best Wine peer" % t, "initial", t,
              ["xcopy", "robocopy"], 0.9)
     lines.append("  %-46s not measured yet" % "interactive 20,000 rows vs batch")
-    log("\n".join(lines))
+    log("\n".join(lines), stamp=False)
     with open(out, "a") as fh:
         fh.write("\n".join(lines) + "\n")
 
@@ -553,7 +576,13 @@ def draw_chart(rows, tools, out_dir, prefix):
 
 # ---------------------------------------------------------------- main
 
+def stop_on_term(signum, frame):
+    # Turns SIGTERM into an exit, so the finally blocks put the trees back.
+    raise SystemExit(128 + signum)
+
+
 def main():
+    signal.signal(signal.SIGTERM, stop_on_term)
     ap = argparse.ArgumentParser(description=__doc__)
     ap.add_argument("--work", required=True, help="work folder (trees, prefix, logs)")
     ap.add_argument("--out", required=True, help="folder for results.csv and the chart")

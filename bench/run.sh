@@ -20,7 +20,7 @@ case "$work" in
 esac
 
 # Packages the measuring itself needs; scripts/setup.sh covers the build.
-need=(wine wine64 rsync gnuplot-nox python3 coreutils git)
+need=(wine wine64 rsync gnuplot-nox python3 time coreutils git)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
