@@ -56,22 +56,3 @@ TEST_F(BatchTest, TrailingBackslashOnEitherFolder)
     EXPECT_EQ(RunLunvex({src + L"\\", dst + L"\\", L"0", L"1", L"1", L"1"}), 0);
     EXPECT_EQ(Snapshot(dst), Snapshot(src));
 }
-
-TEST_F(BatchTest, OverLongFolderArgumentsRunNothing)
-{
-    // Cut to 259 characters, these arguments would name src and dst
-    // themselves; a cut path may name another folder, so nothing runs.
-    MakeFile(src + L"\\a.txt", "a", 1);
-    MakeFile(dst + L"\\extra.txt", "e", 1);
-    auto pad = [](std::wstring path) {
-        while (path.size() < 259)
-            path += L"\\.";
-        return path.substr(0, 259) + L"\\..\\elsewhere";
-    };
-    EXPECT_EQ(RunLunvex({pad(src), dst, L"0", L"0", L"1", L"1"}), 2);
-    EXPECT_EQ(RunLunvex({src, pad(dst), L"0", L"0", L"1", L"1"}), 2);
-    EXPECT_EQ(Snapshot(dst), (Tree{L"extra.txt=e"}));
-    // 259 characters exactly still run.
-    std::wstring exact = pad(src).substr(0, 259);
-    EXPECT_EQ(RunLunvex({exact, dst, L"0", L"0", L"1", L"1"}), 1);  // every file path is past the limit
-}

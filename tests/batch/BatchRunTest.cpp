@@ -29,40 +29,41 @@ TEST_F(BatchTest, FailedCopyExitsWithOne)
     EXPECT_EQ(ReadAll(dst + L"\\ok.txt"), "ok");
 }
 
-TEST_F(BatchTest, NothingToDoExitsWithZero)
+TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
 {
-    EXPECT_EQ(Run({L"0", L"0", L"1", L"1"}), 0);
-}
-
-TEST_F(BatchTest, EmptyFolderArgumentRunsNothing)
-{
-    // The current directory of the program is the source here: an empty
-    // argument must not stand for it.
-    MakeFile(dst + L"\\keep.txt", "k", 1);
     MakeFile(src + L"\\s.txt", "s", 1);
-    EXPECT_EQ(RunLunvex({L"", dst, L"0", L"0", L"1", L"1"}), 2);
-    EXPECT_EQ(RunLunvex({src, L"", L"0", L"0", L"1", L"1"}), 2);
-    EXPECT_EQ(Snapshot(dst), (Tree{L"keep.txt=k"}));
-    EXPECT_EQ(Snapshot(src), (Tree{L"s.txt=s"}));
-}
-
-TEST_F(BatchTest, SameFolderRunsNothing)
-{
-    MakeFile(src + L"\\a.txt", "a", 1);
-    std::wstring other = src + L"\\..\\SRC\\";
-    EXPECT_EQ(RunLunvex({src, other, L"0", L"2", L"1", L"1"}), 2);
-    EXPECT_EQ(Snapshot(src), (Tree{L"a.txt=a"}));
-}
-
-TEST_F(BatchTest, UnreachableSourceSkipsRemoval)
-{
-    MakeFile(dst + L"\\precious.txt", "p", 1);
-    std::wstring missing = root / L"no such folder";
-    EXPECT_EQ(RunLunvex({missing, dst, L"0", L"0", L"1", L"1"}), 2);
-    // A file where the source folder should be is just as unreachable.
+    MakeFile(dst + L"\\keep.txt", "k", 1);
     MakeFile(root / L"afile", "x", 1);
-    EXPECT_EQ(RunLunvex({root / L"afile", dst, L"0", L"0", L"1", L"1"}), 2);
-    EXPECT_EQ(Snapshot(dst), (Tree{L"precious.txt=p"}));
+    // Cut to 259 characters, these would name src and dst themselves; a cut
+    // path may name another folder, so nothing runs.
+    auto overLong = [](std::wstring path) {
+        while (path.size() < 259)
+            path += L"\\.";
+        return path.substr(0, 259) + L"\\..\\elsewhere";
+    };
+    const std::wstring cases[][2] = {
+        {L"", dst},  // never the current directory
+        {src, L""},
+        {src, src + L"\\..\\SRC\\"},  // one folder spelt two ways
+        {root / L"no such folder", dst},  // unreachable: nothing is extra
+        {root / L"afile", dst},
+        {overLong(src), dst},
+        {src, overLong(dst)},
+    };
+    // Whatever an empty argument would stand for stays inside the test's folder.
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(root.path.c_str());
+    std::vector<std::wstring> before = Snapshot(root.path);
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
+        EXPECT_EQ(RunLunvex({c[0], c[1], L"0", L"2", L"1", L"1"}), 2);
+        EXPECT_EQ(Snapshot(root.path), before);
+    }
+    SetCurrentDirectoryW(current);
+    // 259 characters exactly still run, and fail: every file path is past the limit.
+    EXPECT_EQ(RunLunvex({overLong(src).substr(0, 259), dst, L"0", L"0", L"1", L"1"}), 1);
 }
 
 TEST_F(BatchTest, EmptyButPresentSourceStillRemoves)

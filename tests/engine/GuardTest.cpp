@@ -93,8 +93,7 @@ TEST_F(PassTest, LongPathsAreReportedCutAndNeverWritten)
     MakeFile(deep + L"\\" + std::wstring(fitting.size() + 1, L'h') + L"\\inner.txt", "no", 5);
     Mirror();
 
-    std::vector<std::string> lines = Lines();
-    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> lines = SortedLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("COPIED", 0), 0u);
     EXPECT_EQ(lines[1].rfind("FAILED", 0), 0u);
@@ -123,9 +122,7 @@ TEST_F(PassTest, DestinationLongerThanSourceFailsOnlyWhereItOverflows)
     MakeFile(src + L"\\short.txt", "s", 2);
     ASSERT_TRUE(BeginRun(src.c_str(), longDest.c_str(), &rec));
     MirrorFolder(src.c_str(), longDest.c_str(), &rec);
-    std::vector<std::string> lines = Lines();
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (::Lines{"COPIED src\\short.txt@2", "FAILED src\\" + Narrow(name) + "@1"}));
+    EXPECT_EQ(SortedLines(), (::Lines{"COPIED src\\short.txt@2", "FAILED src\\" + Narrow(name) + "@1"}));
 }
 
 TEST_F(PassTest, RemovalPassNeverFollowsAFolderLink)

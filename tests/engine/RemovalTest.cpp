@@ -12,9 +12,7 @@ TEST_F(PassTest, DeletesExtraFilesKeepsMatchesAndFolders)
     MakeFile(dst + L"\\shared\\x.txt", "x", 4);
     MakeFile(dst + L"\\shared\\y.txt", "y", 5);
     Purge();
-    std::vector<std::string> lines = Lines();
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (::Lines{"DELETED dst\\extra.txt@2", "DELETED dst\\only\\deep.txt@3", "DELETED dst\\shared\\y.txt@5"}));
+    EXPECT_EQ(SortedLines(), (::Lines{"DELETED dst\\extra.txt@2", "DELETED dst\\only\\deep.txt@3", "DELETED dst\\shared\\y.txt@5"}));
     EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"keep.txt=k", L"only\\", L"shared\\", L"shared\\x.txt=x"}));
     EXPECT_EQ(rec.nFailures, 0u);
 }
@@ -26,9 +24,7 @@ TEST_F(PassTest, ReadOnlyAndHiddenExtraFilesAreDeleted)
     SetFileAttributesW((dst + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW((dst + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     Purge();
-    std::vector<std::string> lines = Lines();
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (::Lines{"DELETED dst\\hidden.txt@8", "DELETED dst\\ro.txt@7"}));
+    EXPECT_EQ(SortedLines(), (::Lines{"DELETED dst\\hidden.txt@8", "DELETED dst\\ro.txt@7"}));
     EXPECT_FALSE(FileExists(dst + L"\\ro.txt"));
 }
 
@@ -48,16 +44,6 @@ TEST_F(PassTest, WithoutSubfoldersOnlyTopFilesAreRemoved)
     Purge();
     EXPECT_EQ(Lines(), (::Lines{"DELETED dst\\top.txt@1"}));
     EXPECT_TRUE(FileExists(dst + L"\\sub\\inner.txt"));
-}
-
-TEST_F(PassTest, EmptySourceMakesEveryDestinationFileExtra)
-{
-    rec.bSubFolders = 1;
-    MakeFile(dst + L"\\a.txt", "a", 1);
-    MakeFile(dst + L"\\s\\b.txt", "b", 2);
-    Purge();
-    EXPECT_EQ(Results().size(), 2u);
-    EXPECT_EQ(Snapshot(dst), (std::vector<std::wstring>{L"s\\"}));
 }
 
 TEST_F(PassTest, CopyThenRemovalMirrorsTheTree)
