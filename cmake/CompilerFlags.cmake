@@ -44,6 +44,9 @@ function(lunvex_test_options target)
     lunvex_common_options(${target})
     if(NOT MSVC)
         target_link_options(${target} PRIVATE -static)
+        # GoogleTest's EXPECT macros inside a plain if, and Win32 records
+        # zeroed with {} by the tests.
+        target_compile_options(${target} PRIVATE -Wno-dangling-else -Wno-missing-field-initializers)
     endif()
 endfunction()
 

@@ -1,6 +1,7 @@
 // The folder fields (drops and the browser) and the list's local date and
 // time texts.
 #include "InteractiveFixture.h"
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -37,7 +38,24 @@ struct BrowserAnswer
     HWND hDlg;
     WPARAM command;  // IDOK or IDCANCEL
     HWND hBrowser;
+    std::wstring expectLeaf;  // before IDOK: the folder the browser must show selected
 };
+
+// The text of the folder selected in the browser's tree.
+std::wstring SelectedFolder(HWND hBrowser)
+{
+    HWND hTree = FindWindowExW(hBrowser, NULL, WC_TREEVIEWW, NULL);
+    HTREEITEM hItem = hTree ? (HTREEITEM)SendMessageW(hTree, TVM_GETNEXTITEM, TVGN_CARET, 0) : NULL;
+    WCHAR szText[MAX_PATH] = L"";
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = hItem;
+    item.pszText = szText;
+    item.cchTextMax = MAX_PATH;
+    if (hItem)
+        SendMessageW(hTree, TVM_GETITEMW, 0, (LPARAM)&item);
+    return szText;
+}
 
 BOOL CALLBACK FindBrowserProc(HWND hWnd, LPARAM lParam)
 {
@@ -62,17 +80,20 @@ DWORD WINAPI AnswerBrowserProc(LPVOID param)
     }
     if (!answer->hBrowser)
         return 0;
-    // Let the browser finish opening on the preselected folder first.
-    Sleep(500);
+    // Let the browser finish opening on the preselected folder first (it
+    // expands the tree step by step, slowly on a loaded machine).
+    for (int i = 0; i < 1000 && !answer->expectLeaf.empty() && SelectedFolder(answer->hBrowser) != answer->expectLeaf; i++)
+        Sleep(10);
+    Sleep(100);
     PostMessageW(answer->hBrowser, WM_COMMAND, answer->command, 0);
     return 0;
 }
 
 // Presses the field's browse button and answers the browser; FALSE when no
 // browser window appeared.
-BOOL Browse(HWND hDlg, int fieldId, WPARAM command)
+BOOL Browse(HWND hDlg, int fieldId, WPARAM command, const std::wstring &expectLeaf = L"")
 {
-    BrowserAnswer answer = {GetCurrentThreadId(), hDlg, command, NULL};
+    BrowserAnswer answer = {GetCurrentThreadId(), hDlg, command, NULL, expectLeaf};
     HANDLE hThread = CreateThread(NULL, 0, AnswerBrowserProc, &answer, 0, NULL);
     SendDlgItemMessageW(hDlg, fieldId + 1, BM_CLICK, 0, 0);
     WaitForSingleObject(hThread, 20000);
@@ -119,7 +140,7 @@ TEST_F(InteractiveTest, BrowserCancelledKeepsTheFieldAndAcceptedTakesItsFolder)
     // Accepted straight away, the browser returns the folder it opened on:
     // the one the field named.
     SetDlgItemTextW(hDlg, IDC_DEST, dst.c_str());
-    ASSERT_TRUE(Browse(hDlg, IDC_DEST, IDOK)) << "no folder browser appeared";
+    ASSERT_TRUE(Browse(hDlg, IDC_DEST, IDOK, dst.substr(dst.rfind(L'\\') + 1))) << "no folder browser appeared";
     std::wstring chosen = ItemText(IDC_DEST);
     EXPECT_EQ(lstrcmpiW(chosen.c_str(), dst.c_str()), 0) << Narrow(chosen);
 }
