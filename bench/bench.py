@@ -38,6 +38,9 @@ QUICK_TREES = [
     ("flat", [], 400),
     ("nested", [4, 3, 4], 25),       # 64 folders, 1,600 files
 ]
+# New files for the interactive run: every one becomes a row of the list.
+UI_TREE = ("ui", [200], 100)          # 200 folders, 20,000 files
+QUICK_UI_TREE = ("ui", [8], 100)      # 800 files
 
 SCENARIOS = [
     ("initial", "copy into an empty destination"),
@@ -380,17 +383,69 @@ def measure_tree(tree, tools, exes, reps, work, results):
     shutil.rmtree(dst_root, ignore_errors=True)
 
 
-def measure_interactive_rows(exes, work):
-    """Interactive run that lists 20,000 new files: rows/s and ratio to batch.
+def driver_rows(log_path):
+    """rows and milliseconds from the last line lunvex_drive.exe printed."""
+    rows = ms = None
+    with open(log_path, errors="replace") as fh:
+        for line in fh:
+            parts = dict(p.split("=", 1) for p in line.split() if "=" in p)
+            if "rows" in parts and "ms" in parts:
+                rows, ms = int(parts["rows"]), int(parts["ms"])
+    return rows, ms
 
-    NOT MEASURED YET.  It needs the dialog's results list.  When that exists,
-    this should build a tree of 20,000 files, time an interactive run of
-    Lunvex.exe under Xvfb from the Synchronize click until the button is
-    enabled again (every row listed), time batch mode on the same tree, and
-    return (seconds, rows per second, ratio to batch).  Until then it returns
-    None and the table says so; no figure is made up.
+
+def measure_interactive_rows(exe, drive, trees_dir, work, reps, quick):
+    """An interactive run that lists every file of a new tree, against batch
+    mode copying the same tree, alternating, median of the repetitions.
+
+    lunvex_drive.exe starts the real dialog under Xvfb, fills the folders,
+    clicks Synchronize and times the run until the button comes back, every
+    row listed; it prints rows=N ms=M. Batch mode is timed as a process, so
+    the start and end of an empty batch run are taken off its time to compare
+    run with run. Returns None when it cannot be measured here.
     """
-    return None
+    if not exe or not drive or not os.environ.get("DISPLAY"):
+        log("interactive: not measured (needs Lunvex.exe, lunvex_drive.exe and a display)")
+        return None
+    name, levels, per_folder = QUICK_UI_TREE if quick else UI_TREE
+    tree = prepare_tree(trees_dir, name, levels, per_folder)
+    n = len(tree["plan"])
+    dst = os.path.join(work, "dst", name)
+    empty = os.path.join(work, "dst", "empty")
+    for d in (empty + "-a", empty + "-b"):
+        os.makedirs(d, exist_ok=True)
+    logs = os.path.join(work, "logs")
+    ui_ms, batch_s, empty_s = [], [], []
+    for rep in range(reps):
+        for what in rotated(["batch", "ui"], rep):
+            shutil.rmtree(dst, ignore_errors=True)
+            os.makedirs(dst)
+            if what == "batch":
+                t, rc, _ = run_timed(tool_commands("lunvex", exe, tree["src"], dst, "initial"),
+                                     os.path.join(logs, "ui-batch.log"))
+                e, _, _ = run_timed(["wine", exe, winpath(empty + "-a"), winpath(empty + "-b")],
+                                    os.path.join(logs, "ui-empty.log"))
+                log("  interact %-7s batch       rep %d: %8.2f s (start and end %.2f s) rc=%d"
+                    % (name, rep + 1, t, e, rc))
+                batch_s.append(t)
+                empty_s.append(e)
+            else:
+                drive_log = os.path.join(logs, "ui-drive-%d.log" % rep)
+                if os.path.exists(drive_log):
+                    os.remove(drive_log)
+                _, rc, _ = run_timed(["wine", drive, winpath(tree["src"]), winpath(dst)], drive_log)
+                rows, ms = driver_rows(drive_log)
+                log("  interact %-7s lunvex-ui   rep %d: %8.2f s, %s rows rc=%d"
+                    % (name, rep + 1, (ms or 0) / 1000.0, rows, rc))
+                if rows != n or ms is None:
+                    log("interactive: the run listed %s rows of %d; not counted" % (rows, n))
+                    return None
+                ui_ms.append(ms)
+    seconds = statistics.median(ui_ms) / 1000.0
+    batch_run = statistics.median(batch_s) - statistics.median(empty_s)
+    return {"tree": name, "files": n, "seconds": seconds, "rows_per_s": n / seconds,
+            "batch_run_s": batch_run, "ratio": seconds / batch_run if batch_run > 0 else None,
+            "times_s": " ".join("%.3f" % (m / 1000.0) for m in ui_ms)}
 
 
 # ---------------------------------------------------------------- report
@@ -437,7 +492,13 @@ def print_table(rows, interactive, out):
             r["files_per_s"], ratio, note))
     if interactive is None:
         lines.append("%-9s %-7s %-12s %7s %10s %10s %9s  %s" % (
-            "interact", "20000", "lunvex-ui", "-", "-", "-", "-", "not measured yet"))
+            "interact", "ui", "lunvex-ui", "-", "-", "-", "-", "not measured"))
+    else:
+        i = interactive
+        # Here the ratio is the interactive run's time over batch mode's run.
+        lines.append("%-9s %-7s %-12s %7d %10.2f %10.0f %9s  ok (x batch run of %.2f s)" % (
+            "interact", i["tree"], "lunvex-ui", i["files"], i["seconds"], i["rows_per_s"],
+            "%.2f" % i["ratio"] if i["ratio"] else "-", i["batch_run_s"]))
     text = "\n".join(lines)
     log("\n" + text, stamp=False)
     with open(out, "w") as fh:
@@ -457,8 +518,15 @@ def write_csv(rows, interactive, path):
             r["lunvex_ratio"] = "" if r["lunvex_ratio"] is None else "%.3f" % r["lunvex_ratio"]
             w.writerow(r)
         if interactive is None:
-            w.writerow({"scenario": "interactive", "tree": "20000-new", "tool": "lunvex-ui",
-                        "status": "not measured yet"})
+            w.writerow({"scenario": "interactive", "tree": "ui", "tool": "lunvex-ui",
+                        "status": "not measured"})
+        else:
+            i = interactive
+            w.writerow({"scenario": "interactive", "tree": i["tree"], "tool": "lunvex-ui",
+                        "files": i["files"], "median_s": "%.3f" % i["seconds"],
+                        "files_per_s": "%.1f" % i["rows_per_s"],
+                        "lunvex_ratio": "%.3f" % i["ratio"] if i["ratio"] else "",
+                        "times_s": i["times_s"], "status": "ok", "check": "rows"})
 
 
 def print_memory(rows, out):
@@ -477,7 +545,7 @@ def print_memory(rows, out):
         fh.write("\n".join(lines) + "\n")
 
 
-def print_targets(rows, out):
+def print_targets(rows, interactive, out):
     """The performance goals as ratios, so a run says at once which are met."""
     get = {(r["scenario"], r["tree"], r["tool"]): r for r in rows}
 
@@ -515,7 +583,13 @@ def print_targets(rows, out):
             "met" if abs(growth) <= 10.0 else "NOT met"))
     else:
         lines.append("  %-46s not measured" % "peak memory, nested vs flat tree")
-    lines.append("  %-46s not measured yet" % "interactive 20,000 rows vs batch")
+    label = "interactive run listing every file vs batch"
+    if interactive and interactive["ratio"]:
+        lines.append("  %-46s %.2f x %-11s (goal <= 1.2) %s" % (
+            label, interactive["ratio"], "batch run", "met" if interactive["ratio"] <= 1.2 else "NOT met"))
+        lines.append("  %-46s %.0f rows/s over %d rows" % ("", interactive["rows_per_s"], interactive["files"]))
+    else:
+        lines.append("  %-46s not measured" % label)
     log("\n".join(lines), stamp=False)
     with open(out, "a") as fh:
         fh.write("\n".join(lines) + "\n")
@@ -597,6 +671,7 @@ def main():
     ap.add_argument("--out", required=True, help="folder for results.csv and the chart")
     ap.add_argument("--exe", default="", help="Lunvex.exe to measure (none: peers only)")
     ap.add_argument("--baseline-exe", default="", help="an older Lunvex.exe, shown as lunvex-base")
+    ap.add_argument("--drive", default="", help="lunvex_drive.exe beside --exe, for the interactive run")
     ap.add_argument("--reps", type=int, default=3)
     ap.add_argument("--quick", action="store_true", help="small trees, to try the script")
     ap.add_argument("--tools", default="", help="comma list to restrict the tools")
@@ -640,13 +715,13 @@ def main():
         finally:
             restore_times(tree)
 
-    interactive = measure_interactive_rows(exes, work)
+    interactive = measure_interactive_rows(exes.get("lunvex"), a.drive, trees_dir, work, a.reps, a.quick)
 
     rows = summarise(results, tools)
     table = os.path.join(a.out, prefix + "results.txt")
     print_table(rows, interactive, table)
     print_memory(rows, table)
-    print_targets(rows, table)
+    print_targets(rows, interactive, table)
     csv_path = os.path.join(a.out, prefix + "results.csv")
     write_csv(rows, interactive, csv_path)
     png = draw_chart(rows, tools, a.out, prefix)

@@ -20,7 +20,7 @@ case "$work" in
 esac
 
 # Packages the measuring itself needs; scripts/setup.sh covers the build.
-need=(wine wine64 rsync gnuplot-nox python3 time coreutils git)
+need=(wine wine64 rsync gnuplot-nox python3 time coreutils git xvfb)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -54,6 +54,9 @@ if [ -z "$exe" ]; then
         echo "bench: building build-release/Lunvex.exe"
         build "$repo" "$repo/build-release"
         exe="$repo/build-release/Lunvex.exe"
+        # The driver that times an interactive run of the real dialog.
+        cmake --build "$repo/build-release" --target lunvex_drive >>"$work/logs/build-build-release.log" 2>&1 &&
+            drive="$repo/build-release/lunvex_drive.exe"
     else
         echo "bench: no CMakeLists.txt yet, measuring the peers only"
     fi
@@ -64,6 +67,11 @@ elif [ -n "$exe" ]; then
     # Measure a snapshot, so a rebuild during a long run cannot swap it.
     cp "$exe" "$work/bin/Lunvex.exe"
     exe="$work/bin/Lunvex.exe"
+    # It starts the Lunvex.exe that lies beside it.
+    if [ -n "${drive:-}" ]; then
+        cp "$drive" "$work/bin/lunvex_drive.exe"
+        drive="$work/bin/lunvex_drive.exe"
+    fi
 fi
 
 # An older revision (for example one that still looks files up with
@@ -80,7 +88,11 @@ fi
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
-cleanup() { wineserver -k 2>/dev/null || true; }
+xvfb_pid=
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
@@ -90,9 +102,21 @@ wineserver -p
 wine wineboot -i >"$work/logs/wineboot.log" 2>&1
 wine cmd /c exit >>"$work/logs/wineboot.log" 2>&1
 
+# A display of its own for the interactive run; windows left unmanaged, or
+# Wine waits two seconds for each to be withdrawn with no window manager.
+if [ -n "${drive:-}" ]; then
+    display=140
+    while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+    Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:$display
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$work/logs/wineboot.log" 2>&1
+fi
+
 args=(--work "$work" --out "$out" --reps "$reps")
 [ "$quick" = 1 ] && args+=(--quick)
 [ -n "$exe" ] && args+=(--exe "$exe")
 [ -n "$base_exe" ] && args+=(--baseline-exe "$base_exe")
+[ -n "${drive:-}" ] && args+=(--drive "$drive")
 [ -n "$tools" ] && args+=(--tools "$tools")
 /usr/bin/python3 "$repo/bench/bench.py" "${args[@]}"
