@@ -68,7 +68,7 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
     SendMessageW(hList, LVM_SETITEMW, 0, (LPARAM)&item);
 }
 
-static int AppendRow(HWND hList, const PENDINGROW *row)
+static void AppendRow(HWND hList, const PENDINGROW *row)
 {
     // Local time with the zone's offset in force now, in fixed pictures
     // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss".
@@ -88,7 +88,6 @@ static int AppendRow(HWND hList, const PENDINGROW *row)
     SetCellText(hList, nItem, 1, szDate);
     SetCellText(hList, nItem, 2, szTime);
     SetCellText(hList, nItem, 3, (LPWSTR)row->szPath);
-    return nItem;
 }
 
 void BeginResultRows(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
