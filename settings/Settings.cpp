@@ -43,7 +43,12 @@ void PersistText(HWND hDlg, BOOL save, HKEY hKey, int id)
     ValueName(id, szName);
     if (save)
     {
-        int nLen = GetDlgItemTextW(hDlg, id, szText, MAX_PATH);
+        // A text too long for a path is stored empty, never cut: the cut
+        // text could name another folder, which the next run would then use.
+        int nLen = GetDlgItemTextW(hDlg, id, szText, PATH_BUFFER);
+        if (nLen > PATH_MAX_CHARS)
+            nLen = 0;
+        szText[nLen] = L'\0';
         RegSetValueExW(hKey, szName, 0, REG_SZ, (const BYTE *)szText, (DWORD)(nLen + 1) * sizeof(WCHAR));
         return;
     }

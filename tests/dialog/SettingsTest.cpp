@@ -91,6 +91,14 @@ TEST_F(DialogTest, ClosingSavesFoldersAndOptionsAsTypedWithoutARun)
     EXPECT_EQ(2, CheckedIds(hDlg, IDC_SUBFOLDERS, IDC_DELETE_EXTRA));
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_DATE_FILTER));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_DATE_KIND)));
+
+    // Cut to 259 characters this field would name its parent folder: it is
+    // stored empty rather than cut.
+    std::wstring parent = L"C:\\" + std::wstring(255, L'p');
+    SetFolders(parent + L"\\child\\more", L"D:\\dest");
+    Close();
+    EXPECT_EQ(L"", StoredText(IDC_SOURCE));
+    EXPECT_EQ(L"D:\\dest", StoredText(IDC_DEST));
 }
 
 TEST_F(DialogTest, StoredTextsAreReadSafelyWhateverTheirLength)
