@@ -3,12 +3,7 @@
 #ifndef LUNVEX_SYNCPARAM_H
 #define LUNVEX_SYNCPARAM_H
 
-#include <windows.h>
-
-// A path holds at most MAX_PATH (260) characters, terminator included. Buffers
-// keep four more so that "*.*" still fits after the longest folder plus "\".
-#define PATH_BUFFER 264
-#define PATH_MAX_CHARS (MAX_PATH - 1)
+#include "PathLimits.h"
 
 // nCopyWhich: which source files qualify by their existence in the destination.
 #define COPY_ALL 0
@@ -52,10 +47,6 @@ typedef struct tagSYNCPARAM
     // and to stop deleting once the source has gone.
     WCHAR szSourceRoot[PATH_BUFFER];
     WCHAR szDestRoot[PATH_BUFFER];
-    // Rows of the interactive run in progress on their way to the results
-    // list; null outside a run and in batch mode. Set and cleared on the
-    // dialog's thread.
-    struct tagROWQUEUE *pRowQueue;
 } SYNCPARAM;
 
 // Shows one result of a pass (a row of the results list). Synchronous,

@@ -1,7 +1,7 @@
 // HKEY_CURRENT_USER\Software\Zavik\Lunvex: one value per control, named by
 // the control's decimal ID. Every failure is silent.
 #include "Settings.h"
-#include "../engine/SyncParam.h"
+#include "../engine/PathLimits.h"
 #include "../res/resource.h"
 
 static const WCHAR c_szKey[] = L"Software\\Zavik\\Lunvex";

@@ -5,38 +5,8 @@
 #include "../engine/SyncParam.h"
 #include <commctrl.h>
 
-// Rows travel from the worker to the dialog's thread, which owns the results
-// list, through a queue in the worker's frame: the passes never wait for the
-// list, and the dialog appends whole batches on its paint timer. Two halves:
-// the worker fills one while the dialog appends the other.
-#define ROW_BATCH 64
-
-typedef struct tagPENDINGROW
-{
-    int nCode;
-    FILETIME ftTime;  // UTC
-    WCHAR szPath[PATH_BUFFER];
-} PENDINGROW;
-
-typedef struct tagROWQUEUE
-{
-    CRITICAL_SECTION lock;  // guards iFilling and the filling half's count
-    int iFilling;           // the half the worker fills; the other is the dialog's
-    int nRows[2];
-    PENDINGROW rows[2][ROW_BATCH];
-} ROWQUEUE;
-
-// Private messages to the dialog. From the worker: a run begins (lParam is
-// its ROWQUEUE; the list is emptied); take the worker's half, which is full
-// or ends a pass; the run is over (every row shown, the newest selected and
-// in view). From the dialog to itself: append the half it took.
-#define WM_LUNVEX_RUNSTART (WM_APP + 1)
-#define WM_LUNVEX_ADDROWS (WM_APP + 2)
-#define WM_LUNVEX_SHOWROWS (WM_APP + 3)
-#define WM_LUNVEX_APPENDROWS (WM_APP + 4)
-
-// Timer of the dialog that appends and paints queued rows during a run.
-#define IDT_LIST_PAINT 1
+// Strings from the resources are loaded into buffers of this size.
+#define UI_STRING_CHARS 256
 
 // Start-up and resources.
 HMODULE GetResourceModule(void);
@@ -51,11 +21,8 @@ void ReadPickerTime(HWND hDlg, int dateId, FILETIME *out);
 
 // The results list.
 void SetUpResultList(HWND hDlg, HWND hList);
-void BeginResultRows(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue);
-void TakeQueuedRows(HWND hDlg, SYNCPARAM *record);
-void AppendQueuedRows(SYNCPARAM *record);
-void OnListPaintTimer(SYNCPARAM *record);
-void EndResultRows(HWND hDlg, SYNCPARAM *record);
+void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path);
+void ShowNewestRow(HWND hList, BOOL bPaintNow);
 INT_PTR OnResultListNotify(HWND hDlg, NMHDR *pHeader);
 
 // The folder fields.

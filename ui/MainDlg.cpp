@@ -2,12 +2,13 @@
 // the folder fields and the settings.
 #include <windows.h>
 #include "Dialog.h"
+#include "RowQueue.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 
 static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
 {
-    WCHAR szText[256];
+    WCHAR szText[UI_STRING_CHARS];
     record->hDlg = hDlg;
     record->hList = GetDlgItem(hDlg, IDC_RESULTS);
     PersistSettings(hDlg, FALSE);
@@ -20,7 +21,7 @@ static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
     HMODULE hResources = GetResourceModule();
     for (UINT id = IDS_KIND_MODIFIED; id <= IDS_KIND_ACCESSED; id++)
     {
-        LoadUiString(hResources, id, szText, 256);
+        LoadUiString(hResources, id, szText, ARRAYSIZE(szText));
         SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_ADDSTRING, 0, (LPARAM)szText);
     }
     SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_SETCURSEL, 0, 0);
@@ -92,20 +93,20 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         OnCommand(hDlg, wParam, lParam, record);
         break;
-    case WM_LUNVEX_RUNSTART:
-        BeginResultRows(hDlg, record, (ROWQUEUE *)lParam);
+    case WM_ROWQUEUE_OPEN:
+        OpenRowQueue(hDlg, (ROWQUEUE *)lParam);
         break;
-    case WM_LUNVEX_ADDROWS:
-        TakeQueuedRows(hDlg, record);
+    case WM_ROWQUEUE_TAKE:
+        TakeQueuedRows(hDlg);
         break;
-    case WM_LUNVEX_APPENDROWS:
-        AppendQueuedRows(record);
+    case WM_ROWQUEUE_APPEND:
+        AppendQueuedRows(hDlg);
         break;
     case WM_TIMER:
-        OnListPaintTimer(record);
+        PaintQueuedRows(hDlg);
         break;
-    case WM_LUNVEX_SHOWROWS:
-        EndResultRows(hDlg, record);
+    case WM_ROWQUEUE_CLOSE:
+        CloseRowQueue(hDlg);
         break;
     case WM_NOTIFY:
         return OnResultListNotify(hDlg, (NMHDR *)lParam);

@@ -19,11 +19,12 @@ static int GetProgramFolder(LPWSTR buffer)
 // bare name would also find a planted copy in the current directory or on PATH.
 static void CallOptionalLibrary(void)
 {
+    static const WCHAR c_szLibrary[] = L"DarkMode.dll";
     WCHAR szPath[PATH_BUFFER];
     int nLen = GetProgramFolder(szPath);
-    if (nLen == 0 || nLen + 12 > PATH_MAX_CHARS)
+    if (nLen == 0 || nLen + lstrlenW(c_szLibrary) > PATH_MAX_CHARS)
         return;
-    lstrcpyW(szPath + nLen, L"DarkMode.dll");
+    lstrcpyW(szPath + nLen, c_szLibrary);
     if (GetModuleHandleW(szPath))
         return;
     HMODULE hLibrary = LoadLibraryExW(szPath, NULL, 0);

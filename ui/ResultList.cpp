@@ -5,7 +5,14 @@
 #include "Dialog.h"
 #include "../res/resource.h"
 
-#define LIST_PAINT_MS 200
+// A row appended with this index goes last, past any real row.
+#define ROW_LAST 0xFFFFFF
+// Date and time texts; the fixed pictures need far fewer characters.
+#define ROW_TEXT_CHARS 32
+// Pixel widths of the status, date and time columns; the path column takes
+// the rest of the list beside a vertical scroll bar.
+#define FIXED_COLUMNS 3
+static const int c_nColumnWidths[FIXED_COLUMNS] = {24, 70, 85};
 
 void SetUpResultList(HWND hDlg, HWND hList)
 {
@@ -17,45 +24,23 @@ void SetUpResultList(HWND hDlg, HWND hList)
 
     RECT rc;
     GetClientRect(hList, &rc);
-    // The first three widths add up to 179; the path column takes the rest,
-    // leaving room for a vertical scroll bar.
-    int widths[4] = {24, 70, 85, rc.right - GetSystemMetrics(SM_CXVSCROLL) - 179};
+    int nPathWidth = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+    for (int i = 0; i < FIXED_COLUMNS; i++)
+        nPathWidth -= c_nColumnWidths[i];
     HMODULE hResources = GetResourceModule();
-    WCHAR szTitle[256];
-    for (int i = 0; i < 4; i++)
+    WCHAR szTitle[UI_STRING_CHARS];
+    for (int i = 0; i <= FIXED_COLUMNS; i++)
     {
         szTitle[0] = L'\0';
         if (i > 0)
-            LoadUiString(hResources, IDS_COL_DATE + i - 1, szTitle, 256);
+            LoadUiString(hResources, IDS_COL_DATE + i - 1, szTitle, ARRAYSIZE(szTitle));
         LVCOLUMNW column = {};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = widths[i];
+        column.cx = i < FIXED_COLUMNS ? c_nColumnWidths[i] : nPathWidth;
         column.pszText = szTitle;
         SendMessageW(hList, LVM_INSERTCOLUMNW, i, (LPARAM)&column);
     }
     SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-}
-
-// Runs on the worker. The row is copied into the queue, so the passes may
-// reuse their buffers at once; only when the worker's half is full does it
-// wait, for the dialog to take the half (not to append it).
-void AddResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
-{
-    ROWQUEUE *queue = record->pRowQueue;
-    if (!record->hList || !queue)
-        return;
-    EnterCriticalSection(&queue->lock);
-    if (queue->nRows[queue->iFilling] == ROW_BATCH)
-    {
-        LeaveCriticalSection(&queue->lock);
-        SendMessageW(record->hDlg, WM_LUNVEX_ADDROWS, 0, 0);
-        EnterCriticalSection(&queue->lock);
-    }
-    PENDINGROW *row = &queue->rows[queue->iFilling][queue->nRows[queue->iFilling]++];
-    row->nCode = code;
-    row->ftTime = *time;
-    lstrcpynW(row->szPath, path, PATH_BUFFER);
-    LeaveCriticalSection(&queue->lock);
 }
 
 static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
@@ -68,79 +53,31 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
     SendMessageW(hList, LVM_SETITEMW, 0, (LPARAM)&item);
 }
 
-static void AppendRow(HWND hList, const PENDINGROW *row)
+void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path)
 {
     // Local time with the zone's offset in force now, in fixed pictures
     // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss".
     FILETIME ftLocal;
     SYSTEMTIME st;
-    WCHAR szDate[32], szTime[32];
-    FileTimeToLocalFileTime(&row->ftTime, &ftLocal);
+    WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
+    FileTimeToLocalFileTime(time, &ftLocal);
     FileTimeToSystemTime(&ftLocal, &st);
-    GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, 32);
-    GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, 32);
+    GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, ARRAYSIZE(szDate));
+    GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, ARRAYSIZE(szTime));
 
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;
-    item.iItem = 0xFFFFFF;  // past any real row, so the row goes last
-    item.iImage = row->nCode;
+    item.iItem = ROW_LAST;
+    item.iImage = code;
     int nItem = (int)SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
     SetCellText(hList, nItem, 1, szDate);
     SetCellText(hList, nItem, 2, szTime);
-    SetCellText(hList, nItem, 3, (LPWSTR)row->szPath);
-}
-
-void BeginResultRows(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
-{
-    // Painting is what costs (tens of milliseconds a paint under Wine): the
-    // list stays frozen for the whole run and is shown on the paint timer.
-    HWND hList = record->hList;
-    SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
-    record->pRowQueue = queue;
-    SetTimer(hDlg, IDT_LIST_PAINT, LIST_PAINT_MS, NULL);
-}
-
-// Appends the half the dialog has taken from the worker, if any rows wait there.
-static void AppendTakenRows(SYNCPARAM *record)
-{
-    ROWQUEUE *queue = record->pRowQueue;
-    int iTaken = 1 - queue->iFilling;  // only this thread changes iFilling
-    for (int i = 0; i < queue->nRows[iTaken]; i++)
-        AppendRow(record->hList, &queue->rows[iTaken][i]);
-    queue->nRows[iTaken] = 0;
-}
-
-// Gives the worker the empty half and takes the one it was filling.
-static void TakeFilledRows(ROWQUEUE *queue)
-{
-    EnterCriticalSection(&queue->lock);
-    queue->iFilling = 1 - queue->iFilling;
-    LeaveCriticalSection(&queue->lock);
-}
-
-void TakeQueuedRows(HWND hDlg, SYNCPARAM *record)
-{
-    if (!record->pRowQueue)
-        return;
-    // The worker waits here only while the dialog is a whole half behind.
-    AppendTakenRows(record);
-    TakeFilledRows(record->pRowQueue);
-    PostMessageW(hDlg, WM_LUNVEX_APPENDROWS, 0, 0);
-}
-
-void AppendQueuedRows(SYNCPARAM *record)
-{
-    if (!record->pRowQueue)
-        return;
-    AppendTakenRows(record);
-    TakeFilledRows(record->pRowQueue);
-    AppendTakenRows(record);
+    SetCellText(hList, nItem, 3, (LPWSTR)path);
 }
 
 // Paints the list with its newest row selected and wholly in view; bPaintNow
 // paints before returning, so the list can be frozen again at once.
-static void ShowNewestRow(HWND hList, BOOL bPaintNow)
+void ShowNewestRow(HWND hList, BOOL bPaintNow)
 {
     int nLast = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0) - 1;
     if (nLast >= 0)
@@ -159,25 +96,6 @@ static void ShowNewestRow(HWND hList, BOOL bPaintNow)
     InvalidateRect(hList, NULL, TRUE);
     if (bPaintNow)
         UpdateWindow(hList);
-}
-
-void OnListPaintTimer(SYNCPARAM *record)
-{
-    if (!record->pRowQueue)
-        return;
-    AppendQueuedRows(record);
-    ShowNewestRow(record->hList, TRUE);
-    SendMessageW(record->hList, WM_SETREDRAW, FALSE, 0);
-}
-
-void EndResultRows(HWND hDlg, SYNCPARAM *record)
-{
-    if (!record->pRowQueue)
-        return;
-    AppendQueuedRows(record);
-    KillTimer(hDlg, IDT_LIST_PAINT);
-    record->pRowQueue = NULL;
-    ShowNewestRow(record->hList, FALSE);
 }
 
 INT_PTR OnResultListNotify(HWND hDlg, NMHDR *pHeader)

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 #include "Dialog.h"
+#include "RowQueue.h"
 #include "../engine/Passes.h"
 #include "../res/resource.h"
 
@@ -75,7 +76,7 @@ static void RunFolders(HWND hDlg, SYNCPARAM *record)
         return;
     MirrorFolder(szSource, szDest, record);
     // The copy pass's rows are all in the list before the removal pass starts.
-    SendMessageW(hDlg, WM_LUNVEX_ADDROWS, 0, 0);
+    SendMessageW(hDlg, WM_ROWQUEUE_TAKE, 0, 0);
     // Read only now, so unchecking the box during the copy pass still counts;
     // and never remove against a source that cannot be listed.
     if (IsChecked(hDlg, IDC_DELETE_EXTRA) && IsFolderListable(szSource))
@@ -89,15 +90,13 @@ DWORD WINAPI SyncThreadProc(LPVOID param)
     // The run's rows wait here until the dialog takes them; the queue lives
     // until the dialog has let go of it at the end of the run.
     ROWQUEUE queue;
-    InitializeCriticalSection(&queue.lock);
-    queue.iFilling = 0;
-    queue.nRows[0] = queue.nRows[1] = 0;
-    SendMessageW(hDlg, WM_LUNVEX_RUNSTART, 0, (LPARAM)&queue);
+    InitRowQueue(&queue);
+    SendMessageW(hDlg, WM_ROWQUEUE_OPEN, 0, (LPARAM)&queue);
 
     RunFolders(hDlg, record);
 
     // Every row shown and the newest in view before the run counts as over.
-    SendMessageW(hDlg, WM_LUNVEX_SHOWROWS, 0, 0);
+    SendMessageW(hDlg, WM_ROWQUEUE_CLOSE, 0, 0);
     DeleteCriticalSection(&queue.lock);
     EnableWindow(GetDlgItem(hDlg, IDC_SYNC), TRUE);
     return 0;
