@@ -9,3 +9,8 @@ HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd)
     return FindFirstFileExW(buffer, FindExInfoBasic, pfd, FindExSearchNameMatch, NULL,
                             FIND_FIRST_EX_LARGE_FETCH);
 }
+
+BOOL ContinueListing(HANDLE hFind, WIN32_FIND_DATAW *pfd)
+{
+    return FindNextFileW(hFind, pfd);
+}

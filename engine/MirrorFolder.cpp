@@ -62,6 +62,15 @@ static void RemovePartialCopy(LPCWSTR destPath, const WIN32_FIND_DATAW *pfdSourc
     DeleteFileW(destPath);
 }
 
+// Windows refuses to copy over a read-only file, or over a hidden or system
+// one unless the source is hidden or system too; Wine running as root does
+// not. The pass refuses them itself, so a protected file is safe everywhere.
+static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
+{
+    DWORD dwMustMatch = dwDest & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    return (dwDest & FILE_ATTRIBUTE_READONLY) || (dwSource & dwMustMatch) != dwMustMatch;
+}
+
 static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DATAW *pfd,
                        SYNCPARAM *record)
 {
@@ -70,7 +79,9 @@ static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DA
     switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &dest.ftLastWriteTime))
     {
     case ACTION_COPY:
-        if (CopyFileW(sourcePath, destPath, FALSE))
+        if (bExists && IsProtected(dest.dwFileAttributes, pfd->dwFileAttributes))
+            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, sourcePath, record);
+        else if (CopyFileW(sourcePath, destPath, FALSE))
             ReportResult(RESULT_COPIED, &pfd->ftLastWriteTime, sourcePath, record);
         else
         {
@@ -84,6 +95,16 @@ static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DA
         ReportResult(RESULT_DEST_NEWER, &dest.ftLastWriteTime, destPath, record);
         break;
     }
+}
+
+// Reports an entry whose path would run past the limit with its whole path,
+// the folder's part of the buffer followed by the full name.
+static void ReportTooLong(LPCWSTR folder, int nAt, LPCWSTR name, const FILETIME *time, SYNCPARAM *record)
+{
+    WCHAR szWhole[REPORT_PATH_BUFFER];
+    lstrcpynW(szWhole, folder, nAt + 1);
+    lstrcpynW(szWhole + nAt, name, MAX_PATH);
+    ReportResult(RESULT_COPY_FAILED, time, szWhole, record);
 }
 
 void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
@@ -111,11 +132,9 @@ void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
 
         // Paths past MAX_PATH are refused rather than cut: a cut path would
         // name another file.
-        BOOL bFits = PutName(szSource, a, fd.cFileName);
-        bFits = PutName(szDest, b, fd.cFileName) && bFits;
-        if (!bFits)
+        if (!PutName(szSource, a, fd.cFileName) || !PutName(szDest, b, fd.cFileName))
         {
-            ReportResult(RESULT_COPY_FAILED, &fd.ftLastWriteTime, szSource, record);
+            ReportTooLong(szSource, a, fd.cFileName, &fd.ftLastWriteTime, record);
             continue;
         }
 
@@ -128,6 +147,6 @@ void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
             CreateDirectoryW(szDest, NULL);
             MirrorFolder(szSource, szDest, record);
         }
-    } while (FindNextFileW(hFind, &fd));
+    } while (ContinueListing(hFind, &fd));
     FindClose(hFind);
 }

@@ -9,8 +9,7 @@
 int StartFolderPath(LPWSTR buffer, LPCWSTR folder);
 
 // Writes name at position nAt of a buffer that StartFolderPath prepared.
-// When the whole path would not fit in MAX_PATH, writes as much as fits
-// (so the cut path can still be shown) and returns FALSE.
+// FALSE, and nothing written, when the whole path would not fit in MAX_PATH.
 BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name);
 
 // Resolves path with GetFullPathNameW into full (PATH_BUFFER characters)
@@ -25,6 +24,8 @@ BOOL IsSameFolder(LPCWSTR path, LPCWSTR root);
 // Lists the folder that a StartFolderPath buffer of length nAt holds (it
 // appends "*.*"). Returns the listing handle, or INVALID_HANDLE_VALUE.
 HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd);
+// The next entry of a listing; FALSE at its end.
+BOOL ContinueListing(HANDLE hFind, WIN32_FIND_DATAW *pfd);
 
 // Looks one path up. Returns ERROR_SUCCESS and the entry's attributes, last
 // write time and size when an entry (file or folder) of that name exists,

@@ -13,7 +13,7 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record);
 
 // Prepares a run of the two folders: clears the failure count and records
 // their full paths. FALSE means nothing may run: a folder is empty, cannot
-// be resolved, or both name the same folder.
+// be resolved, both name the same folder, or the source cannot be listed.
 BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record);
 
 // TRUE when the folder exists and can be listed. The removal pass may only

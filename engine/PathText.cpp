@@ -19,13 +19,10 @@ int StartFolderPath(LPWSTR buffer, LPCWSTR folder)
 BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name)
 {
     int nName = lstrlenW(name);
-    if (nAt + nName <= PATH_MAX_CHARS)
-    {
-        lstrcpynW(buffer + nAt, name, nName + 1);
-        return TRUE;
-    }
-    lstrcpynW(buffer + nAt, name, PATH_MAX_CHARS - nAt + 1);
-    return FALSE;
+    if (nAt + nName > PATH_MAX_CHARS)
+        return FALSE;
+    lstrcpynW(buffer + nAt, name, nName + 1);
+    return TRUE;
 }
 
 BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full)

@@ -61,6 +61,6 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
             // The source may lie inside the destination: its files are not extra.
             PurgeFolder(szScan, szReference, record);
         }
-    } while (FindNextFileW(hFind, &fd));
+    } while (ContinueListing(hFind, &fd));
     FindClose(hFind);
 }

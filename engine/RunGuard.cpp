@@ -15,7 +15,11 @@ BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
         return FALSE;
     // The same folder twice: the removal pass would see nothing extra, and
     // the copy pass nothing to do, so refuse rather than guess.
-    return CompareStringOrdinal(record->szSourceRoot, -1, record->szDestRoot, -1, TRUE) != CSTR_EQUAL;
+    if (CompareStringOrdinal(record->szSourceRoot, -1, record->szDestRoot, -1, TRUE) == CSTR_EQUAL)
+        return FALSE;
+    // A source that cannot be listed gives nothing to compare with: every
+    // destination file would look extra.
+    return IsFolderListable(source);
 }
 
 BOOL IsFolderListable(LPCWSTR folder)
