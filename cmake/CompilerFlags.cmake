@@ -58,3 +58,12 @@ macro(lunvex_resource_options)
         set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
     endif()
 endmacro()
+
+# A module of resources only (a satellite): no code, no entry point.
+function(lunvex_resource_only target)
+    if(MSVC)
+        target_link_options(${target} PRIVATE /NOENTRY)
+    else()
+        target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,-e,0)
+    endif()
+endfunction()

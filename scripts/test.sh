@@ -38,16 +38,4 @@ fi
 wineserver -p
 
 cd "$build"
-rm -f fault-scenarios.md
-set +e
 ctest -j2 --output-on-failure --timeout 600 "$@"
-rc=$?
-set -e
-if [ -f fault-scenarios.md ]; then
-    echo
-    echo "Fault scenarios (expected and observed):"
-    echo "| scenario | expected | observed |"
-    echo "|---|---|---|"
-    sort -V fault-scenarios.md
-fi
-exit $rc

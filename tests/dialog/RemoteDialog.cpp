@@ -1,6 +1,5 @@
 #include "RemoteDialog.h"
 #include <gtest/gtest.h>
-#include <commctrl.h>
 #include "../../res/resource.h"
 
 std::wstring FixturePath(const std::wstring &name)
@@ -73,39 +72,4 @@ std::wstring RemoteProgram::Text(HWND hWnd) const
     wchar_t text[600] = L"";
     Send(hWnd, WM_GETTEXT, 600, (LPARAM)text);
     return text;
-}
-
-std::wstring RemoteProgram::ComboItem(int id, int index) const
-{
-    wchar_t text[300] = L"";
-    if (Send(Item(id), CB_GETLBTEXTLEN, index, 0) >= 300)
-        return L"<too long>";
-    Send(Item(id), CB_GETLBTEXT, index, (LPARAM)text);
-    return text;
-}
-
-std::wstring RemoteProgram::ColumnTitle(int column) const
-{
-    // The list view writes through pointers, so both the record and the
-    // text buffer must live in the program's own memory.
-    struct Remote
-    {
-        LVCOLUMNW column;
-        wchar_t text[128];
-    };
-    BYTE *remote = (BYTE *)VirtualAllocEx(pi.hProcess, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE,
-                                          PAGE_READWRITE);
-    if (!remote)
-        return L"<no memory>";
-    Remote local = {};
-    local.column.mask = LVCF_TEXT;
-    local.column.pszText = (wchar_t *)(remote + offsetof(Remote, text));
-    local.column.cchTextMax = 128;
-    SIZE_T done = 0;
-    WriteProcessMemory(pi.hProcess, remote, &local, sizeof local, &done);
-    LRESULT ok = Send(Item(IDC_RESULTS), LVM_GETCOLUMNW, column, (LPARAM)remote);
-    ReadProcessMemory(pi.hProcess, remote, &local, sizeof local, &done);
-    VirtualFreeEx(pi.hProcess, remote, 0, MEM_RELEASE);
-    local.text[127] = L'\0';
-    return ok ? std::wstring(local.text) : L"<no column>";
 }

@@ -19,7 +19,5 @@ struct RemoteProgram : StartedProgram
     bool Close();
     HWND Item(int id) const { return GetDlgItem(hDlg, id); }
     std::wstring Text(HWND hWnd) const;
-    std::wstring ColumnTitle(int column) const;
-    std::wstring ComboItem(int id, int index) const;
     LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const;
 };

@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstring>
 #include "../../engine/Passes.h"
 #include "../support/ResultLog.h"
 #include "../support/TestFiles.h"
@@ -28,14 +29,15 @@ protected:
         ASSERT_TRUE(BeginRun(src.c_str(), dst.c_str(), &rec));
         PurgeFolder(dst.c_str(), src.c_str(), &rec);
     }
-    std::vector<std::string> Lines() { return ResultLines(root.path); }
+    std::vector<std::string> Reported() { return ResultLines(root.path); }
     // For a pass whose order is the listing's, which the tests do not fix.
-    std::vector<std::string> SortedLines()
+    std::vector<std::string> SortedReported()
     {
-        std::vector<std::string> lines = Lines();
+        std::vector<std::string> lines = Reported();
         std::sort(lines.begin(), lines.end());
         return lines;
     }
 };
 
 using Lines = std::vector<std::string>;
+using Tree = std::vector<std::wstring>;

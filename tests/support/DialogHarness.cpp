@@ -78,15 +78,13 @@ void PumpMessages(HWND hDlg, DWORD ms)
 
 bool DialogTest::WaitIdle(DWORD timeoutMs)
 {
-    DWORD dwStart = GetTickCount();
-    for (;;)
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < timeoutMs;)
     {
         Pump(10);
-        if (!hDlg || !IsWindow(hDlg) || !IsRunInProgress())
+        if (!hDlg || !IsWindow(hDlg) || IsWindowEnabled(Item(IDC_SYNC)))
             return true;
-        if (GetTickCount() - dwStart >= timeoutMs)
-            return false;
     }
+    return false;
 }
 
 void DialogTest::Run()
@@ -95,12 +93,11 @@ void DialogTest::Run()
     ASSERT_TRUE(WaitIdle()) << "the run did not end";
 }
 
-void DialogTest::PressKey(UINT vk)
+void PostKey(HWND hDlg, UINT vk)
 {
     HWND hFocus = GetFocus() ? GetFocus() : hDlg;
-    PostMessageW(hFocus, WM_KEYDOWN, vk, 1);
-    PostMessageW(hFocus, WM_KEYUP, vk, 0xC0000001);
-    Pump(100);
+    PostMessageW(hFocus, WM_KEYDOWN, vk, 0);
+    PostMessageW(hFocus, WM_KEYUP, vk, 0xC0000000);
 }
 
 void DialogTest::SetCheck(int id, BOOL checked)
@@ -116,32 +113,41 @@ void DialogTest::SetFolders(const std::wstring &source, const std::wstring &dest
     SetDlgItemTextW(hDlg, IDC_DEST, dest.c_str());
 }
 
-std::wstring DialogTest::ItemText(int id) const
+std::wstring DialogTest::ColumnTitle(int column) const
 {
-    return WindowText(Item(id));
+    wchar_t text[64] = L"?";
+    LVCOLUMNW info = {LVCF_TEXT};
+    info.pszText = text;
+    info.cchTextMax = 64;
+    if (!SendMessageW(Item(IDC_RESULTS), LVM_GETCOLUMNW, column, (LPARAM)&info))
+        return L"<no column>";
+    return text;
+}
+
+void DialogTest::ExpectProgramsPictures() const
+{
+    HICON hIcon = (HICON)SendMessageW(hDlg, WM_GETICON, ICON_BIG, 0);
+    EXPECT_TRUE(hIcon != nullptr) << "no icon";
+    EXPECT_EQ(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)), hIcon);
+    HIMAGELIST hImages = (HIMAGELIST)SendMessageW(Item(IDC_RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0);
+    EXPECT_EQ(4, ImageList_GetImageCount(hImages)) << "no status pictures";
 }
 
 std::vector<std::wstring> DialogTest::ListLines() const
 {
-    HWND hList = Item(IDC_RESULTS);
     std::vector<std::wstring> lines;
-    int nCount = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0);
-    for (int i = 0; i < nCount; i++)
+    for (int i = 0; i < (int)SendMessageW(Item(IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0); i++)
     {
-        LVITEMW item = {};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        item.iImage = 12345;
-        SendMessageW(hList, LVM_GETITEMW, 0, (LPARAM)&item);
+        LVITEMW item = {LVIF_IMAGE, i};
+        SendMessageW(Item(IDC_RESULTS), LVM_GETITEMW, 0, (LPARAM)&item);
         std::wstring line = std::to_wstring(item.iImage);
         for (int nSub = 1; nSub <= 3; nSub++)
         {
-            WCHAR szText[PATH_BUFFER] = L"";
-            LVITEMW cell = {};
-            cell.iSubItem = nSub;
+            WCHAR szText[REPORT_PATH_BUFFER] = L"";
+            LVITEMW cell = {0, 0, nSub};
             cell.pszText = szText;
-            cell.cchTextMax = PATH_BUFFER;
-            SendMessageW(hList, LVM_GETITEMTEXTW, i, (LPARAM)&cell);
+            cell.cchTextMax = REPORT_PATH_BUFFER;
+            SendMessageW(Item(IDC_RESULTS), LVM_GETITEMTEXTW, i, (LPARAM)&cell);
             line += L"|" + std::wstring(szText);
         }
         lines.push_back(line);

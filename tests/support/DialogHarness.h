@@ -7,10 +7,13 @@
 #include <vector>
 #include "../../res/resource.h"
 #include "../../ui/Dialog.h"
+#include "../../ui/RowQueue.h"
 
 // Handles the thread's messages for about ms milliseconds, keys through
 // IsDialogMessageW for hDlg (which may be null).
 void PumpMessages(HWND hDlg, DWORD ms);
+// A key press posted to the focus, as the dialog's loop would receive it.
+void PostKey(HWND hDlg, UINT vk);
 std::wstring WindowText(HWND hWnd);
 
 // The dialog with its run record. Settings go to a private registry key that
@@ -35,15 +38,15 @@ protected:
     void Pump(DWORD ms) { PumpMessages(hDlg, ms); }
     // Pumps until Synchronize is enabled again; false after timeoutMs.
     bool WaitIdle(DWORD timeoutMs = 60000);
-    bool IsRunInProgress() const { return !IsWindowEnabled(Item(IDC_SYNC)); }
     // Presses Synchronize and waits for the run to end.
     void Run();
-    // A key press posted to the focus, handled as the dialog's loop would.
-    void PressKey(UINT vk);
     // Sets a check box or radio button the way a click would leave it.
     void SetCheck(int id, BOOL checked);
     void SetFolders(const std::wstring &source, const std::wstring &dest);
-    std::wstring ItemText(int id) const;
+    std::wstring ItemText(int id) const { return WindowText(Item(id)); }
+    std::wstring ColumnTitle(int column) const;
+    // The window's icon and the list's status pictures are the program's own.
+    void ExpectProgramsPictures() const;
     // The results list's rows as "image|date|time|path" lines: an image stored
     // as "ask the parent" (-1) reads back as the dialog's answer.
     std::vector<std::wstring> ListLines() const;

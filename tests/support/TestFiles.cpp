@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 static unsigned g_nextDir = 0;
@@ -8,16 +10,9 @@ TempDir::TempDir()
 {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    for (;;)
-    {
-        wchar_t name[64];
-        wsprintfW(name, L"lvx%lu_%u", GetCurrentProcessId(), g_nextDir++);
-        path = std::wstring(base) + name;
-        if (CreateDirectoryW(path.c_str(), nullptr))
-            break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            throw std::runtime_error("cannot create a temporary folder");
-    }
+    do
+        path = base + std::wstring(L"lvx") + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(g_nextDir++);
+    while (!CreateDirectoryW(path.c_str(), nullptr));
 }
 
 TempDir::~TempDir() { RemoveTree(path); }
@@ -28,37 +23,30 @@ FolderPair::FolderPair()
     MakeFolder(dst);
 }
 
+// 2020-01-01 00:00 UTC in 100 ns units since 1601.
+static const unsigned long long kEpoch2020 = 132223104000000000ULL;
+
 FILETIME TimeAt(long long seconds)
 {
-    // 2020-01-01 00:00 UTC in 100 ns units since 1601.
-    unsigned long long value = 132223104000000000ULL + (unsigned long long)seconds * 10000000ULL;
-    FILETIME ft;
-    ft.dwLowDateTime = (DWORD)value;
-    ft.dwHighDateTime = (DWORD)(value >> 32);
-    return ft;
+    unsigned long long value = kEpoch2020 + (unsigned long long)seconds * 10000000ULL;
+    return FILETIME{(DWORD)value, (DWORD)(value >> 32)};
 }
 
 long long SecondsOf(const FILETIME &ft)
 {
-    unsigned long long value = ((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
-    return (long long)(value - 132223104000000000ULL) / 10000000LL;
-}
-
-static void MakeParents(const std::wstring &path)
-{
-    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
-        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    return (long long)((((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime) - kEpoch2020) / 10000000LL;
 }
 
 void MakeFolder(const std::wstring &path)
 {
-    MakeParents(path);
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
     CreateDirectoryW(path.c_str(), nullptr);
 }
 
 void MakeFile(const std::wstring &path, const std::string &content, const FILETIME &written)
 {
-    MakeParents(path);
+    MakeFolder(path.substr(0, path.rfind(L'\\')));
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot create " + Narrow(path));
@@ -73,14 +61,12 @@ void MakeFile(const std::wstring &path, const std::string &content, long long se
     MakeFile(path, content, TimeAt(seconds));
 }
 
-void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed,
-              const FILETIME *written)
+void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed, const FILETIME *written)
 {
     HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot open " + Narrow(path));
-    SetFileTime(h, created, accessed, written);
+    if (h == INVALID_HANDLE_VALUE || !SetFileTime(h, created, accessed, written))
+        throw std::runtime_error("cannot set the times of " + Narrow(path));
     CloseHandle(h);
 }
 
@@ -100,17 +86,13 @@ std::string ReadAll(const std::wstring &path)
     return text;
 }
 
-bool FileExists(const std::wstring &path)
+static DWORD AttributesOf(const std::wstring &path)
 {
     DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    return a == INVALID_FILE_ATTRIBUTES ? 0 : a | 0x80000000;  // the top bit says "exists"
 }
-
-bool FolderExists(const std::wstring &path)
-{
-    DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileExists(const std::wstring &path) { return (AttributesOf(path) & 0x80000010) == 0x80000000; }
+bool FolderExists(const std::wstring &path) { return (AttributesOf(path) & 0x80000010) == 0x80000010; }
 
 FILETIME WriteTimeOf(const std::wstring &path)
 {
@@ -119,57 +101,50 @@ FILETIME WriteTimeOf(const std::wstring &path)
     return data.ftLastWriteTime;
 }
 
-void RemoveTree(const std::wstring &path)
+// Calls visit for every entry of folder but "." and "..", in listing order.
+template <class Visit> static void ForEachEntry(const std::wstring &folder, Visit visit)
 {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                RemoveTree(child);
-            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveDirectoryW(child.c_str());
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+            visit(fd);
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+void RemoveTree(const std::wstring &path)
+{
+    // Links are removed themselves, never followed.
+    ForEachEntry(path, [&](const WIN32_FIND_DATAW &fd) {
+        std::wstring child = path + L"\\" + fd.cFileName;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(child.c_str());
+        else if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            RemoveTree(child);
+        else
+            RemoveDirectoryW(child.c_str());
+    });
     RemoveDirectoryW(path.c_str());
 }
 
 static void SnapshotInto(const std::wstring &root, const std::wstring &relative, std::vector<std::wstring> &out)
 {
-    WIN32_FIND_DATAW fd;
-    std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do
-    {
-        std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        std::wstring rel = relative.empty() ? name : relative + L"\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        {
-            out.push_back(rel + L"\\");
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                SnapshotInto(root, rel, out);
-        }
-        else
+    ForEachEntry(relative.empty() ? root : root + L"\\" + relative, [&](const WIN32_FIND_DATAW &fd) {
+        std::wstring rel = relative.empty() ? fd.cFileName : relative + L"\\" + fd.cFileName;
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         {
             std::string content = ReadAll(root + L"\\" + rel);
             out.push_back(rel + L"=" + std::wstring(content.begin(), content.end()));
+            return;
         }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+        out.push_back(rel + L"\\");
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            SnapshotInto(root, rel, out);
+    });
 }
 
 std::vector<std::wstring> Snapshot(const std::wstring &root)
@@ -194,4 +169,45 @@ std::wstring BesideTests(const std::wstring &name)
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path = self;
     return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
+std::wstring UnixPath(const std::wstring &windowsPath)
+{
+    // Wine's own export: the Linux name of a Windows path, allocated on the process heap.
+    typedef char *(CDECL * TOUNIX)(LPCWSTR);
+    TOUNIX toUnix = (TOUNIX)(void *)GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
+    char *unix = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
+    if (!unix)
+        throw std::runtime_error("no Linux path for " + Narrow(windowsPath));
+    std::wstring out(unix, unix + strlen(unix));
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+int RunUnix(const std::wstring &command)
+{
+    // Wine starts a Linux program named by its Windows path, but neither its
+    // end nor its exit code reach the process handle: a shell writes the
+    // code to a file, which is waited for.
+    TempDir status;
+    std::wstring done = status / L"code", written = UnixPath(done);
+    std::wstring line = L"/bin/sh -c \"" + command + L"; echo $? > '" + written + L"~'; mv '" + written + L"~' '" +
+                        written + L"'\"";
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 3000 && !FileExists(done); i++)
+        Sleep(10);
+    return FileExists(done) ? atoi(ReadAll(done).c_str()) : -1;
+}
+
+void MakeLink(const std::wstring &link, const std::wstring &target)
+{
+    std::wstring to = target.size() > 1 && target[1] == L':' ? UnixPath(target) : target;
+    std::replace(to.begin(), to.end(), L'\\', L'/');
+    if (RunUnix(L"ln -s '" + to + L"' '" + UnixPath(link) + L"'") != 0)
+        throw std::runtime_error("cannot link " + Narrow(link));
 }

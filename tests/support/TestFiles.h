@@ -11,7 +11,6 @@ struct TempDir
     TempDir();
     ~TempDir();
     TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
     std::wstring operator/(const std::wstring &name) const { return path + L"\\" + name; }
     std::wstring path;
 };
@@ -34,8 +33,7 @@ void MakeFile(const std::wstring &path, const std::string &content, const FILETI
 void MakeFile(const std::wstring &path, const std::string &content, long long seconds);
 void MakeFolder(const std::wstring &path);
 void SetWriteTime(const std::wstring &path, const FILETIME &written);
-void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed,
-              const FILETIME *written);
+void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed, const FILETIME *written);
 
 std::string ReadAll(const std::wstring &path);
 bool FileExists(const std::wstring &path);
@@ -47,6 +45,14 @@ void RemoveTree(const std::wstring &path);
 std::vector<std::wstring> Snapshot(const std::wstring &root);
 
 std::string Narrow(const std::wstring &text);
+
+// Links can only be made from the Linux side (Wine's CreateSymbolicLinkW makes
+// nothing): "ln -s target link", run as a Linux program. target may be
+// relative to the link's folder, as ln takes it.
+void MakeLink(const std::wstring &link, const std::wstring &target);
+// Runs a Linux shell command (no double quotes in it) and returns its exit code.
+int RunUnix(const std::wstring &commandLine);
+std::wstring UnixPath(const std::wstring &windowsPath);
 
 // A file in the folder of the running test program (the built programs and
 // fixtures are put there).

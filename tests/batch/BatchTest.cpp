@@ -1,0 +1,130 @@
+// Lunvex.exe in batch mode on real trees: how it reads its arguments, what
+// it refuses, and the exit code a scheduled task sees.
+#include "BatchFixture.h"
+
+namespace {
+
+// A source with one file of each kind the options tell apart.
+void StageOptionsTree(const std::wstring &src, const std::wstring &dst)
+{
+    MakeFile(src + L"\\missing.txt", "new", 100);     // absent from the destination
+    MakeFile(src + L"\\older.txt", "new", 100);       // destination is older
+    MakeFile(dst + L"\\older.txt", "old", 50);
+    MakeFile(src + L"\\newer.txt", "new", 100);       // destination is newer
+    MakeFile(dst + L"\\newer.txt", "old", 150);
+    MakeFile(src + L"\\sub\\inner.txt", "new", 100);  // only with subfolders
+    MakeFile(dst + L"\\extra.txt", "old", 10);        // only removed when asked
+}
+
+}  // namespace
+
+TEST_F(BatchTest, OptionDigitsAsTheCommandLineGivesThem)
+{
+    const Tree defaults = {L"extra.txt=old", L"missing.txt=new", L"newer.txt=old", L"older.txt=new"};
+    const struct { std::vector<std::wstring> options; Tree after; } cases[] = {
+        // Two arguments: all files, newer only, top folder only, no deletion.
+        {{}, defaults},
+        // Only the first character counts: "2abc" only missing, "1x" when
+        // times differ, "1" subfolders, "1yes" delete.
+        {{L"2abc", L"1x", L"1", L"1yes"}, {L"missing.txt=new", L"newer.txt=old", L"older.txt=old", L"sub\\", L"sub\\inner.txt=new"}},
+        // Unknown values leave the defaults; an empty argument still holds its place.
+        {{L"3", L"x", L"2", L""}, defaults},
+        {{L"", L"2", L"", L"1"}, {L"missing.txt=new", L"newer.txt=new", L"older.txt=new"}},
+        // Only existing files; arguments after the sixth are ignored.
+        {{L"1", L"1", L"0", L"0", L"1", L"1"}, {L"extra.txt=old", L"newer.txt=new", L"older.txt=new"}},
+    };
+    for (const auto &c : cases)
+    {
+        std::wstring options;
+        for (const std::wstring &option : c.options)
+            options += L"[" + option + L"]";
+        SCOPED_TRACE(Narrow(options));
+        RemoveTree(src);
+        RemoveTree(dst);
+        MakeFolder(src);
+        MakeFolder(dst);
+        StageOptionsTree(src, dst);
+        EXPECT_EQ(Run(c.options), 0);
+        EXPECT_EQ(Snapshot(dst), c.after);
+    }
+    // Trailing backslashes on both folders change nothing.
+    EXPECT_EQ(RunLunvex({src + L"\\", dst + L"\\", L"0", L"1", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(dst), Snapshot(src));
+}
+
+TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
+{
+    MakeFile(src + L"\\s.txt", "s", 1);
+    MakeFile(dst + L"\\keep.txt", "k", 1);
+    MakeFile(root / L"afile", "x", 1);
+    // Cut to 259 characters, these would name src and dst themselves.
+    auto overLong = [](std::wstring path) {
+        while (path.size() < 259)
+            path += L"\\.";
+        return path.substr(0, 259) + L"\\..\\elsewhere";
+    };
+    const std::wstring cases[][2] = {
+        {L"", dst},  // never the current folder
+        {src, L""},
+        {src, src + L"\\..\\SRC\\"},  // one folder spelt two ways
+        {root / L"no such folder", dst},  // unreachable: nothing is extra
+        {root / L"afile", dst},
+        {overLong(src), dst},
+        {src, overLong(dst)},
+    };
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(root.path.c_str());
+    Tree before = Snapshot(root.path);
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
+        EXPECT_EQ(RunLunvex({c[0], c[1], L"0", L"2", L"1", L"1"}), 2);
+        EXPECT_EQ(Snapshot(root.path), before);
+    }
+    SetCurrentDirectoryW(current);
+}
+
+TEST_F(BatchTest, ExitCodeSaysWhetherEverythingSucceeded)
+{
+    // Mirrors a tree of several levels, then finds nothing to do.
+    for (int i = 0; i < 60; i++)
+        MakeFile(src + L"\\d" + std::to_wstring(i % 6) + L"\\e" + std::to_wstring(i % 5) + L"\\f" + std::to_wstring(i) +
+                     L".dat", std::string(1 + i, (char)('a' + i % 26)), 10000 + i);
+    MakeFile(dst + L"\\stale.txt", "old", 1);
+    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(dst), Snapshot(src));
+    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
+
+    // A failed copy: a folder of the file's name, older, in the destination.
+    MakeFile(src + L"\\clash", "file", 20000);
+    MakeFolder(dst + L"\\clash");
+    SetWriteTime(dst + L"\\clash", TimeAt(1));
+    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 1);
+    RemoveTree(dst + L"\\clash");
+    DeleteFileW((src + L"\\clash").c_str());
+
+    // A failed deletion: the extra file held open without delete sharing.
+    MakeFile(dst + L"\\busy.txt", "b", 1);
+    HANDLE hBusy = CreateFileW((dst + L"\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 1);
+    CloseHandle(hBusy);
+    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(dst), Snapshot(src));
+}
+
+TEST_F(BatchTest, NestedTreesKeepTheirFiles)
+{
+    MakeFile(src + L"\\a.txt", "a", 1);
+    std::wstring nested = src + L"\\mirror";
+    MakeFolder(nested);
+    for (int run = 0; run < 2; run++)
+        EXPECT_EQ(RunLunvex({src, nested, L"0", L"0", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(nested), (Tree{L"a.txt=a"}));
+
+    std::wstring inner = dst + L"\\work";
+    MakeFile(inner + L"\\mine.txt", "m", 1);
+    MakeFile(dst + L"\\extra.txt", "e", 1);
+    EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(dst), (Tree{L"mine.txt=m", L"work\\", L"work\\mine.txt=m"}));
+}

@@ -1,0 +1,101 @@
+// The dialog as the user first meets it: its controls in tab order, texts,
+// start state, and the date-window box that enables its controls.
+#include "../support/DialogHarness.h"
+#include "../support/TestFiles.h"
+
+namespace
+{
+const DWORD kTab = WS_TABSTOP, kGroup = WS_GROUP, kOff = WS_DISABLED;
+
+struct ControlRow
+{
+    int id;
+    const wchar_t *className;
+    const wchar_t *text;  // null: not compared
+    DWORD buttonType;     // BS_* for buttons
+    DWORD bits;           // which of WS_TABSTOP, WS_GROUP and WS_DISABLED are set
+};
+
+// The controls in tab order, as the user meets them.
+const ControlRow kControls[] = {
+    {-1, L"Static", L"來源資料夾", 0, kGroup},
+    {IDC_SOURCE, L"Edit", L"", 0, kTab},
+    {IDC_BROWSE_SOURCE, L"Button", L"瀏覽", BS_PUSHBUTTON, kTab},
+    {-1, L"Static", L"目的資料夾", 0, kGroup},
+    {IDC_DEST, L"Edit", L"", 0, kTab},
+    {IDC_BROWSE_DEST, L"Button", L"瀏覽", BS_PUSHBUTTON, kTab},
+    {-1, L"Button", L"檔案日期複製選項", BS_GROUPBOX, 0},
+    {IDC_DATE_FILTER, L"Button", L"檢查來源檔案日期", BS_AUTOCHECKBOX, kTab},
+    {IDC_DATE_KIND, L"ComboBox", nullptr, 0, kTab | kOff},
+    {IDC_FROM_LABEL, L"Static", L"從", 0, kGroup | kOff},
+    {IDC_FROM_DATE, L"SysDateTimePick32", nullptr, 0, kTab | kOff},
+    {IDC_FROM_TIME, L"SysDateTimePick32", nullptr, 0, kTab | kOff},
+    {IDC_TO_LABEL, L"Static", L"到", 0, kGroup | kOff},
+    {IDC_TO_DATE, L"SysDateTimePick32", nullptr, 0, kTab | kOff},
+    {IDC_TO_TIME, L"SysDateTimePick32", nullptr, 0, kTab | kOff},
+    {-1, L"Button", L"複製現存選項", BS_GROUPBOX, kGroup},
+    {IDC_COPY_ALL, L"Button", L"所有檔案", BS_AUTORADIOBUTTON, 0},
+    {IDC_COPY_EXISTING, L"Button", L"現存的檔案", BS_AUTORADIOBUTTON, 0},
+    {IDC_COPY_MISSING, L"Button", L"不存在的檔案", BS_AUTORADIOBUTTON, 0},
+    {-1, L"Button", L"檔案修改時間", BS_GROUPBOX, kGroup},
+    {IDC_TIME_NEWER, L"Button", L"較新的檔案", BS_AUTORADIOBUTTON, 0},
+    {IDC_TIME_DIFFERENT, L"Button", L"不同的檔案", BS_AUTORADIOBUTTON, 0},
+    {IDC_TIME_IGNORE, L"Button", L"不檢查", BS_AUTORADIOBUTTON, 0},
+    {-1, L"Button", L"其他選項", BS_GROUPBOX, 0},
+    {IDC_SUBFOLDERS, L"Button", L"複製子資料夾", BS_AUTOCHECKBOX, kTab},
+    {IDC_DELETE_EXTRA, L"Button", L"刪除多餘的檔案", BS_AUTOCHECKBOX, kTab},
+    {IDC_SYNC, L"Button", L"同步處理", BS_DEFPUSHBUTTON, kTab},
+    {IDC_RESULTS, L"SysListView32", L"", 0, kTab},
+};
+}  // namespace
+
+TEST_F(DialogTest, ControlsInTabOrderWithTheirTextsAndStates)
+{
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(L"資料夾同步處理", WindowText(hDlg));
+    HWND hChild = GetWindow(hDlg, GW_CHILD);
+    for (const ControlRow &row : kControls)
+    {
+        ASSERT_TRUE(hChild != nullptr) << "control " << row.id << " missing";
+        SCOPED_TRACE(::testing::Message() << "control " << row.id << " " << Narrow(row.text ? row.text : L""));
+        EXPECT_EQ(row.id, GetDlgCtrlID(hChild));
+        wchar_t className[64] = L"";
+        GetClassNameW(hChild, className, 64);
+        EXPECT_EQ(0, lstrcmpiW(row.className, className)) << Narrow(className);
+        if (row.text)
+            EXPECT_EQ(std::wstring(row.text), WindowText(hChild));
+        DWORD style = (DWORD)GetWindowLongW(hChild, GWL_STYLE);
+        if (row.buttonType || !lstrcmpW(row.className, L"Button"))
+            EXPECT_EQ(row.buttonType, style & BS_TYPEMASK) << std::hex << style;
+        // The checked radio button of a group takes the tab stop for itself.
+        DWORD bits = kGroup | kOff | (row.buttonType == BS_AUTORADIOBUTTON ? 0 : kTab);
+        EXPECT_EQ(row.bits & bits, style & bits) << std::hex << style;
+        hChild = GetWindow(hChild, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(nullptr, hChild) << "a control beyond the table, id " << GetDlgCtrlID(hChild);
+
+    const wchar_t *titles[] = {L"", L"日期", L"時間", L"檔案"}, *kinds[] = {L"修改日期", L"建立日期", L"上次存取日期"};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(titles[i], ColumnTitle(i)) << "column " << i;
+    for (int i = 0; i < 4; i++)
+    {
+        wchar_t text[64] = L"";
+        SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_GETLBTEXT, i, (LPARAM)text);
+        EXPECT_STREQ(i < 3 ? kinds[i] : L"", text) << "date kind " << i;
+    }
+    EXPECT_EQ(0, (int)SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_GETCURSEL, 0, 0));
+}
+
+TEST_F(DialogTest, DateFilterBoxEnablesAndDisablesTheWholeDateWindow)
+{
+    ASSERT_TRUE(Open());
+    for (int step = 0; step < 5; step++)  // off at the start, then on and off twice
+    {
+        bool on = step % 2 == 1;
+        SetCheck(IDC_DATE_FILTER, on);
+        ASSERT_EQ(on, IsDlgButtonChecked(hDlg, IDC_DATE_FILTER) == BST_CHECKED);
+        for (int id = IDC_DATE_KIND; id <= IDC_TO_TIME; id++)
+            EXPECT_EQ(on, IsWindowEnabled(Item(id)) != FALSE) << "control " << id << ", step " << step;
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_COPY_ALL)));
+    }
+}

@@ -1,0 +1,153 @@
+// Whole runs through the dialog: every row of the list against what the
+// passes did to the real folders, what the user can do while a run goes,
+// the date window as the pickers set it, and the folder fields.
+#include "RunFixture.h"
+#include <shellapi.h>
+#include <shlobj.h>
+
+using Rows = std::vector<std::wstring>;
+
+TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(100));
+    MakeFile(S(L"sub\\b.txt"), "b", TimeAt(200));
+    MakeFile(S(L"same.txt"), "same", TimeAt(300));
+    MakeFile(D(L"same.txt"), "same", TimeAt(300));
+    MakeFile(S(L"conflict.txt"), "old", TimeAt(400));  // destination newer: shown twice, source first
+    MakeFile(D(L"conflict.txt"), "newer", TimeAt(900));
+    MakeFile(S(L"blocked.txt"), "x", TimeAt(500));  // an older folder holds its name: the copy fails
+    MakeFolder(D(L"blocked.txt"));
+    SetWriteTime(D(L"blocked.txt"), TimeAt(10));
+    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    MakeFile(D(L"sub\\extra2.txt"), "e2", TimeAt(60));
+    SetCheck(IDC_SUBFOLDERS, TRUE);
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
+    Run();
+
+    // The removal pass's rows come after the copy pass's; within a pass the
+    // order is the listing's.
+    Rows rows = ListLines();
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(Sorted(Rows(rows.begin(), rows.begin() + 5)),
+              Sorted({ExpectedRow(kCopiedImage, TimeAt(100), S(L"a.txt")), ExpectedRow(kCopiedImage, TimeAt(200), S(L"sub\\b.txt")),
+                      ExpectedRow(1, TimeAt(400), S(L"conflict.txt")), ExpectedRow(1, TimeAt(900), D(L"conflict.txt")),
+                      ExpectedRow(0, TimeAt(500), S(L"blocked.txt"))}));
+    EXPECT_EQ(Sorted(Rows(rows.begin() + 5, rows.end())),
+              Sorted({ExpectedRow(2, TimeAt(50), D(L"extra.txt")), ExpectedRow(2, TimeAt(60), D(L"sub\\extra2.txt"))}));
+    // The folders agree with the list.
+    EXPECT_EQ(Snapshot(dst), (Rows{L"a.txt=a", L"blocked.txt\\", L"conflict.txt=newer", L"same.txt=same", L"sub\\",
+                                   L"sub\\b.txt=b"}));
+}
+
+TEST_F(InteractiveTest, NewestRowIsSelectedAndWhollyVisibleAndNextRunStartsEmpty)
+{
+    const int nFiles = 300;
+    for (int i = 0; i < nFiles; i++)
+        MakeFile(S(L"f" + std::to_wstring(1000 + i) + L".txt"), "x", TimeAt(i));
+    Run();
+    HWND hList = List();
+    ASSERT_EQ(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), nFiles);
+    EXPECT_EQ(SendMessageW(hList, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), nFiles - 1);
+    Pump(250);  // a paint or two, as a user watching the list would see it
+    RECT rcClient, rcRow;
+    GetClientRect(hList, &rcClient);
+    rcRow.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageW(hList, LVM_GETITEMRECT, nFiles - 1, (LPARAM)&rcRow));
+    EXPECT_GE(rcRow.top, 0);
+    EXPECT_LE(rcRow.bottom, rcClient.bottom) << "the newest row is cut off at the bottom";
+
+    MakeFile(S(L"late.txt"), "late", TimeAt(5000));
+    Run();
+    EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(5000), S(L"late.txt"))});
+}
+
+TEST_F(InteractiveTest, FieldsThatCannotNameAFolderRunNothing)
+{
+    MakeFile(S(L"a.txt"), "a", TimeAt(10));
+    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    // A folder whose path is exactly the longest a path may be: cut to that
+    // length, a field naming something below it would name the folder itself.
+    std::wstring longest = root.path + L"\\";
+    longest += std::wstring(PATH_MAX_CHARS - longest.size(), L'x');
+    MakeFile(longest + L"\\keep.txt", "k", TimeAt(10));
+    const std::wstring cases[][2] = {
+        {L"", dst},  // never the current folder
+        {src, L""},
+        {src, longest + L"\\meant"},
+        {longest + L"\\meant", dst},
+    };
+    SetCheck(IDC_DELETE_EXTRA, TRUE);
+    SetCheck(IDC_TIME_IGNORE, TRUE);
+    Rows before = Snapshot(root.path);
+    WCHAR szCurrent[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, szCurrent);
+    SetCurrentDirectoryW(root.path.c_str());
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
+        LVITEMW item = {LVIF_TEXT};  // a row left from an earlier run
+        item.pszText = (LPWSTR)L"earlier";
+        SendMessageW(List(), LVM_INSERTITEMW, 0, (LPARAM)&item);
+        SetFolders(c[0], c[1]);
+        Run();
+        EXPECT_TRUE(ListLines().empty());
+        EXPECT_EQ(Snapshot(root.path), before);
+    }
+    SetCurrentDirectoryW(szCurrent);
+
+    // The longest path itself, final backslash and all, is taken: the run
+    // goes ahead and refuses the file whose path would not fit.
+    SetFolders(src, longest + L"\\");
+    SetCheck(IDC_DELETE_EXTRA, FALSE);
+    Run();
+    EXPECT_EQ(ListLines(), Rows{ExpectedRow(0, TimeAt(10), S(L"a.txt"))});
+}
+
+TEST_F(InteractiveTest, RowsShowLocalDateAndTwelveHourTime)
+{
+    MakeFile(S(L"afternoon.txt"), "a", LocalMoment(2024, 3, 2, 13, 5, 9));
+    MakeFile(S(L"midnight.txt"), "m", LocalMoment(2024, 3, 2, 0, 30, 0));
+    MakeFile(S(L"noon.txt"), "n", LocalMoment(2024, 12, 31, 12, 0, 0));
+    MakeFile(S(L"newyear.txt"), "y", LocalMoment(2025, 1, 1, 7, 59, 59));  // still 2024 in UTC
+    Run();
+    EXPECT_EQ(Sorted(ListLines()), Sorted({L"-2|03/02/2024|PM 01:05:09|" + S(L"afternoon.txt"),
+                                           L"-2|03/02/2024|AM 12:30:00|" + S(L"midnight.txt"),
+                                           L"-2|12/31/2024|PM 12:00:00|" + S(L"noon.txt"),
+                                           L"-2|01/01/2025|AM 07:59:59|" + S(L"newyear.txt")}));
+}
+
+TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
+{
+    const struct { const wchar_t *name; FILETIME written; bool inside; } files[] = {
+        {L"before-from.txt", LocalMoment(2024, 3, 2, 9, 59, 59), false},
+        {L"at-from.txt", LocalMoment(2024, 3, 2, 10, 0, 0), true},
+        {L"at-to.txt", LocalMoment(2024, 3, 2, 12, 0, 0), true},
+        {L"after-to.txt", LocalMoment(2024, 3, 2, 12, 0, 1), false},
+        {L"day-before.txt", LocalMoment(2024, 3, 1, 11, 0, 0), false},
+        {L"day-after.txt", LocalMoment(2024, 3, 3, 11, 0, 0), false},
+    };
+    for (const auto &file : files)
+        MakeFile(S(file.name), "x", file.written);
+    // The date pickers' own times of day and the time pickers' dates are
+    // decoys: only date-from-date and time-from-time may count.
+    SetCheck(IDC_DATE_FILTER, TRUE);
+    const SYSTEMTIME pickers[] = {Moment(2024, 3, 2, 23, 59, 59), Moment(2001, 1, 1, 10, 0, 0),
+                                  Moment(2024, 3, 2, 0, 0, 0), Moment(2030, 12, 31, 12, 0, 0)};
+    for (int i = 0; i < 4; i++)
+        ASSERT_TRUE(SendDlgItemMessageW(hDlg, IDC_FROM_DATE + (i / 2) * 3 + i % 2, DTM_SETSYSTEMTIME, GDT_VALID,
+                                        (LPARAM)&pickers[i]));
+    Run();
+    Rows expected;
+    for (const auto &file : files)
+    {
+        if (file.inside)
+            expected.push_back(ExpectedRow(kCopiedImage, file.written, S(file.name)));
+        EXPECT_EQ(FileExists(D(file.name)), file.inside) << Narrow(file.name);
+    }
+    EXPECT_EQ(Sorted(ListLines()), Sorted(expected));
+    // Off again, the window no longer applies, whatever the pickers hold.
+    SetCheck(IDC_DATE_FILTER, FALSE);
+    Run();
+    EXPECT_EQ(ListLines().size(), 4u);
+}
