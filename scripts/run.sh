@@ -8,7 +8,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUNVEX_BUILD:-$here/build}
 bash "$here/scripts/build.sh" >/dev/null
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+# The build's own prefix: never the user's, whose Wine server this script ends.
+export WINEPREFIX=$build/wineprefix
 exe=$build/Lunvex.exe
 
 to_windows() { case "$1" in /*) echo "Z:${1//\//\\}" ;; *) echo "$1" ;; esac; }

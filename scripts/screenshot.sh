@@ -8,16 +8,12 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUNVEX_BUILD:-$here/build}
 out=${1:-$build/screenshots/dialog.png}
 mkdir -p "$(dirname "$out")"
-export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C.UTF-8
 
-display=120
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-export DISPLAY=:$display
-sleep 1
+. "$here/scripts/xvfb.sh"
+trap lunvex_stop_xvfb EXIT
+lunvex_start_xvfb 1024x768
 
 wine regedit /S "$(winepath -w "$here/scripts/fonts.reg" 2>/dev/null)" >/dev/null 2>&1
 wine explorer /desktop=shot,800x600 "$(winepath -w "$build/Lunvex.exe" 2>/dev/null)" >/dev/null 2>&1 &
@@ -28,7 +24,7 @@ for _ in $(seq 1 40); do
     xdotool search --name "資料夾同步處理" >/dev/null 2>&1 && break
 done
 sleep 2
-import -display :$display -window root "$out"
+import -window root "$out"
 kill $wine_pid 2>/dev/null || true
 wineserver -k 2>/dev/null || true
 echo "screenshot: $out"

@@ -10,23 +10,17 @@ bash "$here/scripts/build.sh"
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C.UTF-8
 
-xvfb_pid=
+. "$here/scripts/xvfb.sh"
 cleanup() {
+    # The Wine server of this build's own prefix only, then our display.
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    lunvex_stop_xvfb
 }
 trap cleanup EXIT
 
 # A display of our own, even where one exists, so tests never touch the user's.
-display=99
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
+lunvex_start_xvfb 1280x1024
 
 # Create the prefix once before tests run in parallel, then keep one Wine
 # server up for the whole run rather than one starting and stopping between
