@@ -1,32 +1,62 @@
 // Batch mode: Lunvex.exe SOURCE DEST [which] [time rule] [subfolders] [delete]
 #include "CommandLine.h"
 #include "../engine/Passes.h"
-#include <shellapi.h>
+
+// Arguments past the folders: four option digits.
+#define OPTION_ARGUMENTS 4
+
+// Copies the next argument of the command line at *pp into buffer (at most
+// nCapacity characters with the terminator) and moves *pp past it. Returns
+// the argument's full length, or -1 when there is none. The platform's rules,
+// with one mend: no folder name can hold a double quote, so a backslash is
+// always just a backslash and a quote only opens or closes quoting. Under
+// the platform's rules "D:\My Work\" E:\Backup would be one argument, the
+// backslash escaping the closing quote.
+static int NextArgument(LPCWSTR *pp, LPWSTR buffer, int nCapacity)
+{
+    LPCWSTR p = *pp;
+    while (*p == L' ' || *p == L'\t')
+        p++;
+    if (!*p)
+        return -1;
+    int nLen = 0;
+    BOOL bQuoted = FALSE;
+    for (; *p && (bQuoted || (*p != L' ' && *p != L'\t')); p++)
+    {
+        if (*p == L'"')
+            bQuoted = !bQuoted;
+        else if (nLen++ < nCapacity - 1)
+            buffer[nLen - 1] = *p;
+    }
+    buffer[nLen < nCapacity ? nLen : nCapacity - 1] = L'\0';
+    *pp = p;
+    return nLen;
+}
 
 // Only an option's first character counts; anything but an accepted digit
 // leaves the default.
-static BOOL ReadDigit(LPCWSTR arg, WCHAR chHighest, int *pnValue)
+static void ReadDigit(LPCWSTR arg, WCHAR chHighest, int *pnValue)
 {
-    if (arg[0] < L'0' || arg[0] > chHighest)
-        return FALSE;
-    *pnValue = arg[0] - L'0';
-    return TRUE;
+    if (arg[0] >= L'0' && arg[0] <= chHighest)
+        *pnValue = arg[0] - L'0';
 }
 
 static int RunFolders(LPCWSTR source, LPCWSTR dest, BOOL bDelete, SYNCPARAM *record)
 {
-    if (!BeginRun(source, dest, record))
+    // The source inside the destination: the removal pass would have to walk
+    // the very folder it compares with. Refused when removal is asked for.
+    if (!BeginRun(source, dest, record) || (bDelete && record->bDestHoldsSource))
         return EXIT_NOT_RUN;
-    MirrorFolder(source, dest, record);
+    MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
     // Checked after the copy pass, which may have taken long enough for the
     // source to go away: an unlisted source makes every destination file look extra.
-    if (!IsFolderListable(source))
+    if (!IsFolderListable(record->szSourceRoot))
         return EXIT_NOT_RUN;
     if (bDelete)
     {
-        PurgeFolder(dest, source, record);
+        PurgeFolder(record->szDestRoot, record->szSourceRoot, record);
         // Gone during the removal pass: it kept what it could no longer check.
-        if (!IsFolderListable(source))
+        if (!IsFolderListable(record->szSourceRoot))
             return EXIT_NOT_RUN;
     }
     return record->nFailures ? EXIT_FAILURES : EXIT_DONE;
@@ -39,39 +69,31 @@ int RunCommandLine(SYNCPARAM *record)
 
 int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
 {
+    WCHAR szProgram[PATH_BUFFER];
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
-    int nArgs = 0;
-    LPWSTR *args = CommandLineToArgvW(commandLine, &nArgs);
-    if (!args)
-        return 0;
-    if (nArgs < 3)
-    {
-        LocalFree(args);
-        return 0;
-    }
+    WCHAR szOption[2];
+    LPCWSTR p = commandLine;
+    NextArgument(&p, szProgram, PATH_BUFFER);
+    int nSource = NextArgument(&p, szSource, PATH_BUFFER);
+    int nDest = NextArgument(&p, szDest, PATH_BUFFER);
+    if (nDest < 0)
+        return 0;  // fewer than two folders: the dialog opens
+
+    record->bSubFolders = 0;
+    int nDelete = 0;
+    int nSubFolders = 0;
+    // Reading stops at the first absent position.
+    int *pnOptions[OPTION_ARGUMENTS] = {&record->nCopyWhich, &record->nTimeMode, &nSubFolders, &nDelete};
+    const WCHAR chHighest[OPTION_ARGUMENTS] = {L'2', L'2', L'1', L'1'};
+    for (int i = 0; i < OPTION_ARGUMENTS && NextArgument(&p, szOption, ARRAYSIZE(szOption)) >= 0; i++)
+        ReadDigit(szOption, chHighest[i], pnOptions[i]);
+    record->bSubFolders = nSubFolders;
 
     // A folder argument too long for a path is refused, not cut: its first
     // 259 characters may name another folder (a parent, say), which the run
     // would then fill or, with deletion on, empty.
-    BOOL bFits = lstrlenW(args[1]) <= PATH_MAX_CHARS && lstrlenW(args[2]) <= PATH_MAX_CHARS;
-    lstrcpynW(szSource, args[1], MAX_PATH);
-    lstrcpynW(szDest, args[2], MAX_PATH);
-    record->bSubFolders = 0;
-    int nDelete = 0;
-    int nValue;
-
-    // Reading stops at the first absent position.
-    if (nArgs > 3 && ReadDigit(args[3], L'2', &nValue))
-        record->nCopyWhich = nValue;
-    if (nArgs > 4 && ReadDigit(args[4], L'2', &nValue))
-        record->nTimeMode = nValue;
-    if (nArgs > 5 && ReadDigit(args[5], L'1', &nValue))
-        record->bSubFolders = nValue;
-    if (nArgs > 6)
-        ReadDigit(args[6], L'1', &nDelete);
-    LocalFree(args);
-
+    BOOL bFits = nSource <= PATH_MAX_CHARS && nDest <= PATH_MAX_CHARS;
     record->nExitCode = bFits ? RunFolders(szSource, szDest, nDelete, record) : EXIT_NOT_RUN;
     return 1;
 }

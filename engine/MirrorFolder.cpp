@@ -4,6 +4,25 @@
 
 enum { ACTION_PASS_OVER, ACTION_COPY, ACTION_CONFLICT };
 
+// A folder link the walk followed, from the folder that holds it: a link
+// that leads back to any of these would walk in a circle.
+typedef struct tagLINKSTEP
+{
+    WCHAR szHolder[REPORT_PATH_BUFFER];  // final path of the folder holding the link
+    const struct tagLINKSTEP *pPrevious;
+} LINKSTEP;
+
+// What the walk learns about one destination folder, once.
+typedef struct tagDESTFOLDER
+{
+    BOOL bSwept;     // leftovers of killed runs removed
+    BOOL bIdentified;
+    FOLDERID id;     // its final path, to tell links and aliases from real entries
+} DESTFOLDER;
+
+static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
+                           SYNCPARAM *record);
+
 static const FILETIME *DateOfKind(const WIN32_FIND_DATAW *pfd, int nDateKind)
 {
     if (nDateKind == DATE_MODIFIED)
@@ -23,8 +42,7 @@ static BOOL IsInDateWindow(const WIN32_FIND_DATAW *pfd, const SYNCPARAM *record)
 
 // The decision for one file that passed the date window. Times are compared
 // exactly, to the 100 ns unit.
-static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME *pftSource,
-                      const FILETIME *pftDest)
+static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME *pftSource, const FILETIME *pftDest)
 {
     if (!bDestExists)
         return record->nCopyWhich == COPY_EXISTING ? ACTION_PASS_OVER : ACTION_COPY;
@@ -38,30 +56,6 @@ static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME 
     return record->nTimeMode == TIME_NEWER ? ACTION_CONFLICT : ACTION_COPY;
 }
 
-static ULONGLONG SizeOf(DWORD dwHigh, DWORD dwLow)
-{
-    return ((ULONGLONG)dwHigh << 32) | dwLow;
-}
-
-// A copy that fails part way (a full disk) can leave a truncated file that
-// already carries the source's write time: every later run would take it as
-// up to date. Remove what the failed copy left, but never a file it did not
-// touch (unchanged since the look-up before the copy).
-static void RemovePartialCopy(LPCWSTR destPath, const WIN32_FIND_DATAW *pfdSource, BOOL bExisted,
-                              const WIN32_FILE_ATTRIBUTE_DATA *pBefore)
-{
-    WIN32_FILE_ATTRIBUTE_DATA after;
-    if (LookUpEntry(destPath, &after) != ERROR_SUCCESS || (after.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    ULONGLONG cbAfter = SizeOf(after.nFileSizeHigh, after.nFileSizeLow);
-    if (cbAfter == SizeOf(pfdSource->nFileSizeHigh, pfdSource->nFileSizeLow))
-        return;
-    if (bExisted && CompareFileTime(&after.ftLastWriteTime, &pBefore->ftLastWriteTime) == 0 &&
-        cbAfter == SizeOf(pBefore->nFileSizeHigh, pBefore->nFileSizeLow))
-        return;
-    DeleteFileW(destPath);
-}
-
 // Windows refuses to copy over a read-only file, or over a hidden or system
 // one unless the source is hidden or system too; Wine running as root does
 // not. The pass refuses them itself, so a protected file is safe everywhere.
@@ -71,49 +65,164 @@ static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
     return (dwDest & FILE_ATTRIBUTE_READONLY) || (dwSource & dwMustMatch) != dwMustMatch;
 }
 
-static void MirrorFile(LPCWSTR sourcePath, LPCWSTR destPath, const WIN32_FIND_DATAW *pfd,
+// TRUE when the destination entry at destPath is not simply the file of that
+// name in its folder: a link (nothing is ever written through one), or
+// another file reached through its 8.3 alias. Under Wine a file link lists
+// as a plain file, so the entry's final path is compared with its own.
+static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOLDER *pFolder)
+{
+    WIN32_FIND_DATAW fd;
+    if (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    {
+        if (FindEntry(destPath, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0))
+            return TRUE;
+    }
+    if (!pFolder->bIdentified)
+    {
+        WCHAR szFolder[PATH_BUFFER];
+        lstrcpynW(szFolder, destPath, nNameAt + 1);
+        pFolder->bIdentified = TRUE;
+        if (!IdentifyFolder(szFolder, &pFolder->id))
+            pFolder->id.szFinal[0] = L'\0';
+    }
+    WCHAR szFinal[REPORT_PATH_BUFFER];
+    HANDLE hEntry = CreateFileW(destPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hEntry == INVALID_HANDLE_VALUE)
+        return FALSE;  // the replacement itself will fail and say why
+    DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(hEntry);
+    // Where the platform tells no final paths, the reparse check above is all there is.
+    int nFolder = lstrlenW(pFolder->id.szFinal);
+    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER || nFolder == 0)
+        return FALSE;
+    int nSep = pFolder->id.szFinal[nFolder - 1] == L'\\' ? 0 : 1;
+    return !IsWithinPath(szFinal, pFolder->id.szFinal) || szFinal[nFolder + nSep - 1] != L'\\' ||
+           CompareStringOrdinal(szFinal + nFolder + nSep, -1, destPath + nNameAt, -1, TRUE) != CSTR_EQUAL;
+}
+
+static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
                        SYNCPARAM *record)
 {
-    WIN32_FILE_ATTRIBUTE_DATA dest;
-    BOOL bExists = LookUpEntry(destPath, &dest) == ERROR_SUCCESS;
-    switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &dest.ftLastWriteTime))
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    DWORD dwLookUp = LookUpEntry(dest, &found);
+    BOOL bExists = dwLookUp == ERROR_SUCCESS;
+    // Only "not found" means there is no file to replace; any other failure leaves it unknown.
+    if (!bExists && dwLookUp != ERROR_FILE_NOT_FOUND && dwLookUp != ERROR_PATH_NOT_FOUND)
+    {
+        ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, dwLookUp, record);
+        return;
+    }
+    DWORD dwError = ERROR_SUCCESS;
+    switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &found.ftLastWriteTime))
     {
     case ACTION_COPY:
-        if (bExists && IsProtected(dest.dwFileAttributes, pfd->dwFileAttributes))
-            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, sourcePath, record);
-        else if (CopyFileW(sourcePath, destPath, FALSE))
-            ReportResult(RESULT_COPIED, &pfd->ftLastWriteTime, sourcePath, record);
+        if (bExists && ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+                        IsProtected(found.dwFileAttributes, pfd->dwFileAttributes)))
+            dwError = ERROR_ACCESS_DENIED;
+        else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
+            dwError = ERROR_CANT_ACCESS_FILE;
+        else if (!IsCarriableTime(&pfd->ftLastWriteTime))
+            dwError = ERROR_INVALID_TIME;
         else
         {
-            RemovePartialCopy(destPath, pfd, bExists, &dest);
-            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, sourcePath, record);
+            if (!pFolder->bSwept)
+                SweepLeftovers(dest, b, record);
+            pFolder->bSwept = TRUE;
+            dwError = CopyFileWhole(source, dest, b, bExists);
         }
+        ReportResult(dwError ? RESULT_COPY_FAILED : RESULT_COPIED, &pfd->ftLastWriteTime, source, dwError, record);
         break;
     case ACTION_CONFLICT:
         // Both sides are shown, the source first, each with its own time.
-        ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, sourcePath, record);
-        ReportResult(RESULT_DEST_NEWER, &dest.ftLastWriteTime, destPath, record);
+        ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, source, ERROR_SUCCESS, record);
+        ReportResult(RESULT_DEST_NEWER, &found.ftLastWriteTime, dest, ERROR_SUCCESS, record);
         break;
     }
 }
 
-// Reports an entry whose path would run past the limit with its whole path,
-// the folder's part of the buffer followed by the full name.
-static void ReportTooLong(LPCWSTR folder, int nAt, LPCWSTR name, const FILETIME *time, SYNCPARAM *record)
+// Readies the destination folder for a source folder: made when missing,
+// never entered when it is a link, nor when it is the source itself (the
+// source inside the destination). FALSE: pass over.
+static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, LPCWSTR source, SYNCPARAM *record)
 {
-    WCHAR szWhole[REPORT_PATH_BUFFER];
-    lstrcpynW(szWhole, folder, nAt + 1);
-    lstrcpynW(szWhole + nAt, name, MAX_PATH);
-    ReportResult(RESULT_COPY_FAILED, time, szWhole, record);
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (LookUpEntry(dest, &found) != ERROR_SUCCESS)
+    {
+        CreateDirectoryW(dest, NULL);
+        return TRUE;
+    }
+    WIN32_FIND_DATAW fd;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (FindEntry(dest, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0)))
+    {
+        ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
+        return FALSE;
+    }
+    FOLDERID id;
+    return !record->bDestHoldsSource || !IdentifyFolder(dest, &id) || !IsSameFolder(&id, &record->idSource);
 }
 
-void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
+// A folder link in the source is followed only to a folder outside both
+// trees that holds neither; one into the source tree is passed over (its
+// files come through their own path); one that would walk in a circle, lead
+// into the destination, or cannot be resolved fails.
+static void FollowSourceLink(LPWSTR source, int a, LPCWSTR dest, const WIN32_FIND_DATAW *pfd, const LINKSTEP *pChain,
+                             SYNCPARAM *record)
+{
+    FOLDERID target;
+    LINKSTEP step;
+    step.pPrevious = pChain;
+    lstrcpynW(step.szHolder, source, a + 1);
+    FOLDERID holder;
+    BOOL bKnown = IdentifyFolder(source, &target) && target.szFinal[0] && IdentifyFolder(step.szHolder, &holder) &&
+                  holder.szFinal[0] && record->idSource.szFinal[0] && record->idDest.szFinal[0];
+    if (bKnown)
+        lstrcpyW(step.szHolder, holder.szFinal);
+    BOOL bCircle = !bKnown;
+    for (const LINKSTEP *p = &step; p && !bCircle; p = p->pPrevious)
+        bCircle = IsWithinPath(p->szHolder, target.szFinal);
+    if (!bCircle && IsWithinPath(target.szFinal, record->idSource.szFinal))
+        return;
+    if (bCircle || IsWithinPath(target.szFinal, record->idDest.szFinal) ||
+        IsWithinPath(record->idSource.szFinal, target.szFinal) || IsWithinPath(record->idDest.szFinal, target.szFinal))
+    {
+        ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_RESOLVE_FILENAME, record);
+        return;
+    }
+    if (PrepareDestFolder(dest, pfd, source, record))
+        MirrorFolderAt(source, dest, pfd, &step, record);
+}
+
+static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_DATAW *pfd, const LINKSTEP *pChain,
+                            SYNCPARAM *record)
+{
+    if (IsHiddenSystemFolder(pfd->dwFileAttributes))
+        return;
+    if (IsLink(pfd->dwFileAttributes, pfd->dwReserved0))
+    {
+        FollowSourceLink(source, a, dest, pfd, pChain, record);
+        return;
+    }
+    // Never walk into the destination itself when it lies inside the
+    // source: each run would copy the tree into itself once more.
+    FOLDERID id;
+    if (record->bSourceHoldsDest && IdentifyFolder(source, &id) && IsSameFolder(&id, &record->idDest))
+        return;
+    if (PrepareDestFolder(dest, pfd, source, record))
+        MirrorFolderAt(source, dest, pfd, pChain, record);
+}
+
+static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
+                           SYNCPARAM *record)
 {
     // Each buffer first holds its folder with a trailing backslash; the
     // entry's name is then written after it for every entry in turn.
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
     WIN32_FIND_DATAW fd;
+    DESTFOLDER folder;
+    folder.bSwept = folder.bIdentified = FALSE;
 
     int a = StartFolderPath(szSource, source);
     int b = StartFolderPath(szDest, dest);
@@ -121,32 +230,43 @@ void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
         return;
     HANDLE hFind = StartListing(szSource, a, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
+    {
+        // A subfolder that exists but cannot be listed leaves a hole in the
+        // backup: say so. (The top folder was listed before the run began.)
+        if (pfdFolder)
+            ReportResult(RESULT_COPY_FAILED, &pfdFolder->ftLastWriteTime, source, GetLastError(), record);
         return;
+    }
     do
     {
         BOOL bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (bFolder && (!record->bSubFolders || IsDotEntry(fd.cFileName)))
             continue;
+        // A name that holds a path separator would name something else once
+        // joined; a temporary file of a run is never a file to copy.
+        if (HasSeparator(fd.cFileName) || (!bFolder && IsTempName(fd.cFileName)))
+        {
+            ReportEntry(RESULT_COPY_FAILED, szSource, a, &fd, ERROR_INVALID_NAME, record);
+            continue;
+        }
         if (!bFolder && !IsInDateWindow(&fd, record))
             continue;
-
         // Paths past MAX_PATH are refused rather than cut: a cut path would
         // name another file.
         if (!PutName(szSource, a, fd.cFileName) || !PutName(szDest, b, fd.cFileName))
         {
-            ReportTooLong(szSource, a, fd.cFileName, &fd.ftLastWriteTime, record);
+            ReportEntry(RESULT_COPY_FAILED, szSource, a, &fd, ERROR_FILENAME_EXCED_RANGE, record);
             continue;
         }
-
-        if (!bFolder)
-            MirrorFile(szSource, szDest, &fd, record);
-        else if (!IsSameFolder(szSource, record->szDestRoot))
-        {
-            // Never walk into the destination itself when it lies inside the
-            // source: each run would copy the tree into itself once more.
-            CreateDirectoryW(szDest, NULL);
-            MirrorFolder(szSource, szDest, record);
-        }
+        if (bFolder)
+            MirrorSubfolder(szSource, a, szDest, &fd, pChain, record);
+        else
+            MirrorFile(szSource, a, szDest, b, &fd, &folder, record);
     } while (ContinueListing(hFind, &fd));
     FindClose(hFind);
+}
+
+void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
+{
+    MirrorFolderAt(source, dest, NULL, NULL, record);
 }

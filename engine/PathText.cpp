@@ -30,20 +30,38 @@ BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full)
     DWORD nLen = GetFullPathNameW(path, MAX_PATH, full, NULL);
     if (nLen == 0 || nLen >= MAX_PATH)
         return FALSE;
-    if (nLen > 1 && full[nLen - 1] == L'\\')
+    // "C:\" keeps its backslash: "C:" alone would mean the current folder of C:.
+    if (nLen > 1 && full[nLen - 1] == L'\\' && full[nLen - 2] != L':')
         full[nLen - 1] = L'\0';
     return TRUE;
 }
 
-BOOL IsSameFolder(LPCWSTR path, LPCWSTR root)
+BOOL HasSeparator(LPCWSTR name)
 {
-    WCHAR szFull[PATH_BUFFER];
-    if (root[0] == L'\0' || !GetFullFolderPath(path, szFull))
-        return FALSE;
-    return CompareStringOrdinal(szFull, -1, root, -1, TRUE) == CSTR_EQUAL;
+    for (; *name; name++)
+    {
+        if (*name == L'\\' || *name == L'/')
+            return TRUE;
+    }
+    return FALSE;
 }
 
 BOOL IsDotEntry(LPCWSTR name)
 {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+int ToLongPathForm(LPCWSTR path, int nLen, LPWSTR out)
+{
+    // "\\server\share\..." becomes "\\?\UNC\server\share\...", "C:\..." "\\?\C:\...".
+    BOOL bUnc = path[0] == L'\\' && path[1] == L'\\';
+    lstrcpyW(out, bUnc ? L"\\\\?\\UNC" : L"\\\\?\\");
+    int nPrefix = lstrlenW(out);
+    if (bUnc)
+    {
+        path++;
+        nLen--;
+    }
+    lstrcpynW(out + nPrefix, path, nLen + 1);
+    return nPrefix + nLen;
 }

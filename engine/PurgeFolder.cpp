@@ -2,27 +2,52 @@
 #include "Passes.h"
 #include "PassHelpers.h"
 
-// Only a source that is really missing the name justifies a deletion; any
-// other failure (access denied, a network error) keeps the file, and so does
-// a source tree that has gone away since the run began.
-static BOOL IsMissingFromSource(LPCWSTR referencePath, const SYNCPARAM *record)
+// What the pass has proved about the source folder that matches the
+// destination folder it walks.
+enum
+{
+    REFERENCE_LISTED,   // it exists and was listed in this run: names it lacks may go
+    REFERENCE_ABSENT,   // a listing of this run showed its parent lacks it: everything below may go
+    REFERENCE_UNKNOWN,  // nothing proved (cannot be listed, vanished, access denied): keep all
+};
+
+// A failed look-up is proof of nothing by itself: only a directory query of
+// the listed source folder that finds no such name is.
+static BOOL IsProvedAbsent(LPCWSTR referencePath)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    DWORD dwError = LookUpEntry(referencePath, &data);
-    if (dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND)
-        return FALSE;
-    return record->szSourceRoot[0] == L'\0' || IsFolderListable(record->szSourceRoot);
+    WIN32_FIND_DATAW fd;
+    return LookUpEntry(referencePath, &data) == ERROR_FILE_NOT_FOUND &&
+           FindEntry(referencePath, &fd) == ERROR_FILE_NOT_FOUND;
+}
+
+// The state of the source folder that matches a destination subfolder.
+static int ReferenceOf(LPWSTR referencePath, int nState)
+{
+    if (nState != REFERENCE_LISTED)
+        return nState;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    DWORD dwLookUp = LookUpEntry(referencePath, &data);
+    if (dwLookUp == ERROR_SUCCESS)
+    {
+        // A file of that name: the source has no such folder, so nothing below.
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return REFERENCE_ABSENT;
+        return IsFolderListable(referencePath) ? REFERENCE_LISTED : REFERENCE_UNKNOWN;
+    }
+    return IsProvedAbsent(referencePath) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
 
 static void PurgeFile(LPCWSTR scanPath, const WIN32_FIND_DATAW *pfd, SYNCPARAM *record)
 {
     if (pfd->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesW(scanPath, FILE_ATTRIBUTE_NORMAL);
-    ReportResult(DeleteFileW(scanPath) ? RESULT_DELETED : RESULT_DELETE_FAILED,
-                 &pfd->ftLastWriteTime, scanPath, record);
+    BOOL bDeleted = DeleteFileW(scanPath);
+    ReportResult(bDeleted ? RESULT_DELETED : RESULT_DELETE_FAILED, &pfd->ftLastWriteTime, scanPath,
+                 bDeleted ? ERROR_SUCCESS : GetLastError(), record);
 }
 
-void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
+static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM *record)
 {
     // As in the copy pass, each buffer holds its folder and then each
     // entry's full path in turn.
@@ -32,7 +57,7 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
 
     int a = StartFolderPath(szScan, scan);
     int b = StartFolderPath(szReference, reference);
-    if (a < 0 || b < 0)
+    if (a < 0 || b < 0 || nState == REFERENCE_UNKNOWN)
         return;
     HANDLE hFind = StartListing(szScan, a, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
@@ -42,25 +67,43 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
         BOOL bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (bFolder && (!record->bSubFolders || IsDotEntry(fd.cFileName)))
             continue;
-        // A folder link may lead outside the destination tree: never follow it.
-        if (bFolder && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        // A folder link may lead outside the destination tree: never follow
+        // it. Hidden system folders are the platform's, kept as the copy
+        // pass leaves their source counterparts alone.
+        if (bFolder && (IsLink(fd.dwFileAttributes, fd.dwReserved0) || IsHiddenSystemFolder(fd.dwFileAttributes)))
             continue;
-        // An entry whose path would not fit is kept: it cannot be checked.
-        BOOL bFits = PutName(szScan, a, fd.cFileName);
-        bFits = PutName(szReference, b, fd.cFileName) && bFits;
-        if (!bFits)
-            continue;
-
-        if (!bFolder)
+        if (HasSeparator(fd.cFileName))
         {
-            if (IsMissingFromSource(szReference, record))
-                PurgeFile(szScan, &fd, record);
+            ReportEntry(RESULT_DELETE_FAILED, szScan, a, &fd, ERROR_INVALID_NAME, record);
+            continue;
         }
-        else if (!IsSameFolder(szScan, record->szSourceRoot))
+        // An entry whose path would not fit is kept: it cannot be checked.
+        if (!PutName(szScan, a, fd.cFileName) || !PutName(szReference, b, fd.cFileName))
+            continue;
+        if (!bFolder && IsTempName(fd.cFileName))
+            RemoveLeftover(szScan, &fd, record);
+        else if (!bFolder && (nState == REFERENCE_ABSENT || IsProvedAbsent(szReference)))
+            PurgeFile(szScan, &fd, record);
+        else if (bFolder)
         {
             // The source may lie inside the destination: its files are not extra.
-            PurgeFolder(szScan, szReference, record);
+            FOLDERID id;
+            if (!record->bDestHoldsSource || !IdentifyFolder(szScan, &id) || !IsSameFolder(&id, &record->idSource))
+                PurgeFolderAt(szScan, szReference, ReferenceOf(szReference, nState), record);
         }
     } while (ContinueListing(hFind, &fd));
     FindClose(hFind);
+}
+
+void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
+{
+    // The top source folder was listed when the run began; if it has been
+    // replaced since, nothing it lacks proves anything.
+    FOLDERID id;
+    if (record->idSource.bHasId || record->idSource.szFinal[0])
+    {
+        if (!IdentifyFolder(reference, &id) || !IsSameFolder(&id, &record->idSource))
+            return;
+    }
+    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_LISTED : REFERENCE_UNKNOWN, record);
 }

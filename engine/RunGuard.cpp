@@ -2,24 +2,41 @@
 #include "Passes.h"
 #include "PassHelpers.h"
 
+// "X:" and "X:folder" mean a folder relative to the current folder of drive
+// X:, which a scheduled task does not have: the run could land anywhere.
+static BOOL IsDriveRelative(LPCWSTR path)
+{
+    return path[0] && path[1] == L':' && path[2] != L'\\' && path[2] != L'/';
+}
+
 BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
 {
     record->nFailures = 0;
-    record->szSourceRoot[0] = L'\0';
-    record->szDestRoot[0] = L'\0';
+    record->szSourceRoot[0] = record->szDestRoot[0] = L'\0';
+    record->bDestHoldsSource = record->bSourceHoldsDest = FALSE;
+    SecureZeroMemory(&record->idSource, sizeof(record->idSource));
+    SecureZeroMemory(&record->idDest, sizeof(record->idDest));
+    GetSystemTimeAsFileTime(&record->ftRunStart);
     // An empty folder text would make the passes work on the current
     // directory, which for a scheduled task is often the system folder.
-    if (source[0] == L'\0' || dest[0] == L'\0')
+    if (!source[0] || !dest[0] || IsDriveRelative(source) || IsDriveRelative(dest))
         return FALSE;
     if (!GetFullFolderPath(source, record->szSourceRoot) || !GetFullFolderPath(dest, record->szDestRoot))
         return FALSE;
-    // The same folder twice: the removal pass would see nothing extra, and
-    // the copy pass nothing to do, so refuse rather than guess.
-    if (CompareStringOrdinal(record->szSourceRoot, -1, record->szDestRoot, -1, TRUE) == CSTR_EQUAL)
+    // Both must be folders that exist, the source one that can be listed:
+    // with nothing to compare with, every destination file would look extra.
+    if (!IdentifyFolder(record->szSourceRoot, &record->idSource) || !IdentifyFolder(record->szDestRoot, &record->idDest) ||
+        !IsFolderListable(record->szSourceRoot))
         return FALSE;
-    // A source that cannot be listed gives nothing to compare with: every
-    // destination file would look extra.
-    return IsFolderListable(source);
+    // The same folder twice, however spelt: refused rather than guessed at.
+    if (IsSameFolder(&record->idSource, &record->idDest))
+        return FALSE;
+    // One inside the other, through its typed path or what it resolves to.
+    record->bDestHoldsSource = IsBelowFolder(record->szSourceRoot, &record->idDest) ||
+                               !record->idSource.szFinal[0] || IsBelowFolder(record->idSource.szFinal, &record->idDest);
+    record->bSourceHoldsDest = IsBelowFolder(record->szDestRoot, &record->idSource) ||
+                               !record->idDest.szFinal[0] || IsBelowFolder(record->idDest.szFinal, &record->idSource);
+    return TRUE;
 }
 
 BOOL IsFolderListable(LPCWSTR folder)

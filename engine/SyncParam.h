@@ -3,7 +3,7 @@
 #ifndef LUNVEX_SYNCPARAM_H
 #define LUNVEX_SYNCPARAM_H
 
-#include "PathLimits.h"
+#include "FolderIdentity.h"
 
 // nCopyWhich: which source files qualify by their existence in the destination.
 #define COPY_ALL 0
@@ -42,11 +42,16 @@ typedef struct tagSYNCPARAM
     // Added after the fields above, which front ends fill by name.
     DWORD nFailures;     // failed copies and deletions since BeginRun
     int nExitCode;       // exit code of a batch run; 0 when the dialog ran
-    // Full paths of the run's top folders (no trailing backslash), set by
-    // BeginRun: the passes use them to keep a walk out of the other tree
-    // and to stop deleting once the source has gone.
+    // Set by BeginRun. The full paths of the run's top folders, which the
+    // passes walk (no trailing backslash but on a drive root), and what each
+    // is, so that a walk never enters the other tree, whatever the paths say.
     WCHAR szSourceRoot[PATH_BUFFER];
     WCHAR szDestRoot[PATH_BUFFER];
+    FOLDERID idSource;
+    FOLDERID idDest;
+    BOOL bDestHoldsSource;  // the source lies somewhere inside the destination
+    BOOL bSourceHoldsDest;  // the destination lies somewhere inside the source
+    FILETIME ftRunStart;    // UTC; temporary files older than this are leftovers
 } SYNCPARAM;
 
 // Shows one result of a pass (a row of the results list). Synchronous,

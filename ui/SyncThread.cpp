@@ -72,15 +72,17 @@ static void RunFolders(HWND hDlg, SYNCPARAM *record)
     if (!ReadFolderField(hDlg, IDC_SOURCE, szSource) || !ReadFolderField(hDlg, IDC_DEST, szDest))
         return;
     ReadOptions(hDlg, record);
-    if (!BeginRun(szSource, szDest, record))
+    // The source inside the destination is refused when removal is asked
+    // for, and never purged should the box be checked during the copy pass.
+    if (!BeginRun(szSource, szDest, record) || (IsChecked(hDlg, IDC_DELETE_EXTRA) && record->bDestHoldsSource))
         return;
-    MirrorFolder(szSource, szDest, record);
+    MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
     // The copy pass's rows are all in the list before the removal pass starts.
     SendMessageW(hDlg, WM_ROWQUEUE_TAKE, 0, 0);
     // Read only now, so unchecking the box during the copy pass still counts;
     // and never remove against a source that cannot be listed.
-    if (IsChecked(hDlg, IDC_DELETE_EXTRA) && IsFolderListable(szSource))
-        PurgeFolder(szDest, szSource, record);
+    if (IsChecked(hDlg, IDC_DELETE_EXTRA) && !record->bDestHoldsSource && IsFolderListable(record->szSourceRoot))
+        PurgeFolder(record->szDestRoot, record->szSourceRoot, record);
 }
 
 DWORD WINAPI SyncThreadProc(LPVOID param)

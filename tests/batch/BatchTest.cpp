@@ -122,9 +122,16 @@ TEST_F(BatchTest, NestedTreesKeepTheirFiles)
         EXPECT_EQ(RunLunvex({src, nested, L"0", L"0", L"1", L"1"}), 0);
     EXPECT_EQ(Snapshot(nested), (Tree{L"a.txt=a"}));
 
+    // The source inside the destination: refused when removal is on,
+    // otherwise copied without ever walking into the source.
     std::wstring inner = dst + L"\\work";
     MakeFile(inner + L"\\mine.txt", "m", 1);
+    MakeFile(inner + L"\\work\\deeper.txt", "d", 1);
     MakeFile(dst + L"\\extra.txt", "e", 1);
-    EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), (Tree{L"mine.txt=m", L"work\\", L"work\\mine.txt=m"}));
+    Tree before = Snapshot(dst);
+    EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"1"}), 2);
+    EXPECT_EQ(Snapshot(dst), before);
+    EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"0"}), 0);
+    EXPECT_EQ(Snapshot(dst), (Tree{L"extra.txt=e", L"mine.txt=m", L"work\\", L"work\\mine.txt=m", L"work\\work\\",
+                                   L"work\\work\\deeper.txt=d"}));
 }

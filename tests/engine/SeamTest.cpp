@@ -39,6 +39,16 @@ BOOL ContinueListing(HANDLE hFind, WIN32_FIND_DATAW *pfd)
     return TRUE;
 }
 
+DWORD FindEntry(LPCWSTR path, WIN32_FIND_DATAW *pfd)
+{
+    HANDLE hFind = FindFirstFileW(path, pfd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    FindClose(hFind);
+    Decorate(pfd);
+    return ERROR_SUCCESS;
+}
+
 DWORD LookUpEntry(LPCWSTR path, WIN32_FILE_ATTRIBUTE_DATA *pData)
 {
     if (g_beforeLookUp)

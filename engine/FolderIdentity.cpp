@@ -1,0 +1,95 @@
+// What a folder is, judged by what it resolves to, never by its text.
+#include "FolderIdentity.h"
+#include <shlwapi.h>
+
+// The 128-bit file ID came with Windows 8 (FileIdInfo, class 18); the
+// program also runs on 7, where the call fails and the 64-bit index serves.
+typedef struct tagFILEID128
+{
+    ULONGLONG VolumeSerialNumber;
+    BYTE FileId[16];
+} FILEID128;
+#define FILE_ID_INFO_CLASS ((FILE_INFO_BY_HANDLE_CLASS)18)
+
+static BOOL IsZero(const BYTE *bytes, int nBytes)
+{
+    for (int i = 0; i < nBytes; i++)
+    {
+        if (bytes[i])
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId)
+{
+    SecureZeroMemory(pId, sizeof(*pId));
+    // No access beyond attributes: a folder another program holds stays openable.
+    HANDLE hFolder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hFolder == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BY_HANDLE_FILE_INFORMATION info;
+    FILEID128 id;
+    BOOL bFolder = GetFileInformationByHandle(hFolder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (bFolder && GetFileInformationByHandleEx(hFolder, FILE_ID_INFO_CLASS, &id, sizeof(id)))
+    {
+        pId->nVolume = id.VolumeSerialNumber;
+        CopyMemory(pId->fileId, id.FileId, sizeof(pId->fileId));
+    }
+    else if (bFolder)
+    {
+        // Older systems and some file systems: the 64-bit index instead.
+        pId->nVolume = info.dwVolumeSerialNumber;
+        ULONGLONG nIndex = ((ULONGLONG)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+        CopyMemory(pId->fileId, &nIndex, sizeof(nIndex));
+    }
+    // Some network file systems answer with no ID at all.
+    pId->bHasId = bFolder && !IsZero(pId->fileId, sizeof(pId->fileId));
+    DWORD nLen = bFolder ? GetFinalPathNameByHandleW(hFolder, pId->szFinal, REPORT_PATH_BUFFER,
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
+                         : 0;
+    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER)
+        pId->szFinal[0] = L'\0';
+    CloseHandle(hFolder);
+    return bFolder && (pId->bHasId || pId->szFinal[0]);
+}
+
+BOOL IsSameFolder(const FOLDERID *pA, const FOLDERID *pB)
+{
+    if (pA->bHasId && pB->bHasId)
+        return pA->nVolume == pB->nVolume && !memcmp(pA->fileId, pB->fileId, sizeof(pA->fileId));
+    return pA->szFinal[0] && CompareStringOrdinal(pA->szFinal, -1, pB->szFinal, -1, TRUE) == CSTR_EQUAL;
+}
+
+BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId)
+{
+    // A final path is walked in its ordinary form ("C:\..." or "\\server\...").
+    // One too long to walk cannot be cleared of lying below.
+    WCHAR szPath[PATH_BUFFER];
+    BOOL bUnc = !StrCmpNW(path, L"\\\\?\\UNC\\", 8);
+    if (bUnc || !StrCmpNW(path, L"\\\\?\\", 4))
+        path += bUnc ? 6 : 4;
+    if (lstrlenW(path) > PATH_MAX_CHARS)
+        return TRUE;
+    lstrcpyW(szPath, path);
+    if (bUnc)
+        szPath[0] = L'\\';
+    FOLDERID parent;
+    while (PathRemoveFileSpecW(szPath) && szPath[0])
+    {
+        if (IdentifyFolder(szPath, &parent) && IsSameFolder(&parent, pId))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL IsWithinPath(LPCWSTR path, LPCWSTR folder)
+{
+    int nFolder = lstrlenW(folder);
+    if (nFolder == 0 || lstrlenW(path) < nFolder)
+        return FALSE;
+    if (CompareStringOrdinal(path, nFolder, folder, nFolder, TRUE) != CSTR_EQUAL)
+        return FALSE;
+    return path[nFolder] == L'\0' || path[nFolder] == L'\\' || folder[nFolder - 1] == L'\\';
+}
