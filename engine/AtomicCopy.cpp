@@ -205,19 +205,20 @@ DWORD CopyFileWhole(LPCWSTR sourcePath, LPCWSTR destPath, int nNameAt, BOOL bRep
     return ERROR_SUCCESS;
 }
 
-void RemoveLeftover(LPCWSTR path, const WIN32_FIND_DATAW *pfd, const SYNCPARAM *record)
+void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
+                    const SYNCPARAM *record)
 {
     // Only one made before this run began, and only when no one has it
-    // open: another run may still be writing it.
-    if (!IsTempName(pfd->cFileName) || (pfd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        CompareFileTime(&pfd->ftLastWriteTime, &record->ftRunStart) >= 0)
+    // open: another run may still be writing it. Never a link of that name.
+    if (!IsTempName(pfd->cFileName) || (pfd->dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        CompareFileTime(&pfd->ftLastWriteTime, &record->ftRunStart) >= 0 || IsElsewhere(path, nNameAt, pFolder))
         return;
     HANDLE hLeftover = CreateFileW(path, DELETE, 0, NULL, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, NULL);
     if (hLeftover != INVALID_HANDLE_VALUE)
         CloseHandle(hLeftover);
 }
 
-void SweepLeftovers(LPCWSTR folder, int nAt, const SYNCPARAM *record)
+void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record)
 {
     WCHAR szPath[REPORT_PATH_BUFFER];
     WIN32_FIND_DATAW fd;
@@ -229,7 +230,7 @@ void SweepLeftovers(LPCWSTR folder, int nAt, const SYNCPARAM *record)
     do
     {
         lstrcpynW(szPath + nAt, fd.cFileName, MAX_PATH);
-        RemoveLeftover(szPath, &fd, record);
+        RemoveLeftover(szPath, nAt, &fd, pFolder, record);
     } while (FindNextFileW(hFind, &fd));
     FindClose(hFind);
 }

@@ -18,3 +18,30 @@ BOOL IsHiddenSystemFolder(DWORD dwAttributes)
     const DWORD dwMarks = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (dwAttributes & dwMarks) == dwMarks;
 }
+
+BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder)
+{
+    if (!pFolder->bIdentified)
+    {
+        WCHAR szFolder[PATH_BUFFER];
+        lstrcpynW(szFolder, path, nNameAt + 1);
+        pFolder->bIdentified = TRUE;
+        if (!IdentifyFolder(szFolder, &pFolder->id))
+            pFolder->id.szFinal[0] = L'\0';
+    }
+    WCHAR szFinal[REPORT_PATH_BUFFER];
+    HANDLE hEntry = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hEntry == INVALID_HANDLE_VALUE)
+        return FALSE;  // whatever comes next fails on its own and says why
+    DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(hEntry);
+    // Where the platform tells no final paths, a link is known by its reparse tag alone.
+    LPCWSTR folder = pFolder->id.szFinal;
+    int nFolder = lstrlenW(folder);
+    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER || nFolder == 0)
+        return FALSE;
+    int nName = nFolder + (folder[nFolder - 1] == L'\\' ? 0 : 1);
+    return !IsWithinPath(szFinal, folder) || (int)nLen <= nName || szFinal[nName - 1] != L'\\' ||
+           CompareStringOrdinal(szFinal + nName, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL;
+}

@@ -15,9 +15,8 @@ typedef struct tagLINKSTEP
 // What the walk learns about one destination folder, once.
 typedef struct tagDESTFOLDER
 {
-    BOOL bSwept;     // leftovers of killed runs removed
-    BOOL bIdentified;
-    FOLDERID id;     // its final path, to tell links and aliases from real entries
+    BOOL bSwept;  // leftovers of killed runs removed
+    ENTRYFOLDER entries;
 } DESTFOLDER;
 
 static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
@@ -67,38 +66,14 @@ static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
 
 // TRUE when the destination entry at destPath is not simply the file of that
 // name in its folder: a link (nothing is ever written through one), or
-// another file reached through its 8.3 alias. Under Wine a file link lists
-// as a plain file, so the entry's final path is compared with its own.
+// another file reached through its 8.3 alias.
 static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOLDER *pFolder)
 {
     WIN32_FIND_DATAW fd;
-    if (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    {
-        if (FindEntry(destPath, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0))
-            return TRUE;
-    }
-    if (!pFolder->bIdentified)
-    {
-        WCHAR szFolder[PATH_BUFFER];
-        lstrcpynW(szFolder, destPath, nNameAt + 1);
-        pFolder->bIdentified = TRUE;
-        if (!IdentifyFolder(szFolder, &pFolder->id))
-            pFolder->id.szFinal[0] = L'\0';
-    }
-    WCHAR szFinal[REPORT_PATH_BUFFER];
-    HANDLE hEntry = CreateFileW(destPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hEntry == INVALID_HANDLE_VALUE)
-        return FALSE;  // the replacement itself will fail and say why
-    DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    CloseHandle(hEntry);
-    // Where the platform tells no final paths, the reparse check above is all there is.
-    int nFolder = lstrlenW(pFolder->id.szFinal);
-    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER || nFolder == 0)
-        return FALSE;
-    int nSep = pFolder->id.szFinal[nFolder - 1] == L'\\' ? 0 : 1;
-    return !IsWithinPath(szFinal, pFolder->id.szFinal) || szFinal[nFolder + nSep - 1] != L'\\' ||
-           CompareStringOrdinal(szFinal + nFolder + nSep, -1, destPath + nNameAt, -1, TRUE) != CSTR_EQUAL;
+    if ((dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (FindEntry(destPath, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0)))
+        return TRUE;
+    return IsElsewhere(destPath, nNameAt, &pFolder->entries);
 }
 
 static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
@@ -127,7 +102,7 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
         else
         {
             if (!pFolder->bSwept)
-                SweepLeftovers(dest, b, record);
+                SweepLeftovers(dest, b, &pFolder->entries, record);
             pFolder->bSwept = TRUE;
             dwError = CopyFileWhole(source, dest, b, bExists);
         }
@@ -222,7 +197,7 @@ static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW 
     WCHAR szDest[PATH_BUFFER];
     WIN32_FIND_DATAW fd;
     DESTFOLDER folder;
-    folder.bSwept = folder.bIdentified = FALSE;
+    folder.bSwept = folder.entries.bIdentified = FALSE;
 
     int a = StartFolderPath(szSource, source);
     int b = StartFolderPath(szDest, dest);

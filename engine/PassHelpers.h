@@ -32,6 +32,20 @@ BOOL IsLink(DWORD dwAttributes, DWORD dwTag);
 // Folders that are both hidden and system belong to the platform.
 BOOL IsHiddenSystemFolder(DWORD dwAttributes);
 
+// A folder whose entries are checked, identified once when first needed.
+typedef struct tagENTRYFOLDER
+{
+    BOOL bIdentified;
+    FOLDERID id;
+} ENTRYFOLDER;
+
+// TRUE when the entry at path (its name from nNameAt on) resolves to
+// somewhere other than that name in its folder: a link that lists as a
+// plain file (as Wine lists a Linux file link), or, for a looked-up name,
+// another file reached through its 8.3 alias. Opening it, let alone writing
+// or deleting through it, would touch that other file.
+BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder);
+
 // Lists the folder that a StartFolderPath buffer of length nAt holds (it
 // appends "*.*"). Returns the listing handle, or INVALID_HANDLE_VALUE.
 HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd);
@@ -66,9 +80,10 @@ BOOL IsTempName(LPCWSTR name);
 BOOL IsCarriableTime(const FILETIME *pft);
 // Removes the temporary file of a killed run: a temporary name, older than
 // this run, and not open anywhere.
-void RemoveLeftover(LPCWSTR path, const WIN32_FIND_DATAW *pfd, const SYNCPARAM *record);
+void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
+                    const SYNCPARAM *record);
 // The same for every such file in folder (its first nAt characters).
-void SweepLeftovers(LPCWSTR folder, int nAt, const SYNCPARAM *record);
+void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record);
 
 // "." and "..", which every listing but a drive root's returns.
 BOOL IsDotEntry(LPCWSTR name);

@@ -38,13 +38,22 @@ static int ReferenceOf(LPWSTR referencePath, int nState)
     return IsProvedAbsent(referencePath) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
 
-static void PurgeFile(LPCWSTR scanPath, const WIN32_FIND_DATAW *pfd, SYNCPARAM *record)
+static void PurgeFile(LPCWSTR scanPath, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
+                      SYNCPARAM *record)
 {
-    if (pfd->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(scanPath, FILE_ATTRIBUTE_NORMAL);
-    BOOL bDeleted = DeleteFileW(scanPath);
-    ReportResult(bDeleted ? RESULT_DELETED : RESULT_DELETE_FAILED, &pfd->ftLastWriteTime, scanPath,
-                 bDeleted ? ERROR_SUCCESS : GetLastError(), record);
+    // A link the platform marks as one is deleted itself. One it lists as a
+    // plain file (Wine's) cannot be: the deletion would reach its target.
+    DWORD dwError = ERROR_SUCCESS;
+    if (!IsLink(pfd->dwFileAttributes, pfd->dwReserved0) && IsElsewhere(scanPath, nNameAt, pFolder))
+        dwError = ERROR_CANT_ACCESS_FILE;
+    else
+    {
+        if (pfd->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesW(scanPath, FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(scanPath))
+            dwError = GetLastError();
+    }
+    ReportResult(dwError ? RESULT_DELETE_FAILED : RESULT_DELETED, &pfd->ftLastWriteTime, scanPath, dwError, record);
 }
 
 static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM *record)
@@ -54,6 +63,8 @@ static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM
     WCHAR szScan[PATH_BUFFER];
     WCHAR szReference[PATH_BUFFER];
     WIN32_FIND_DATAW fd;
+    ENTRYFOLDER folder;
+    folder.bIdentified = FALSE;
 
     int a = StartFolderPath(szScan, scan);
     int b = StartFolderPath(szReference, reference);
@@ -81,9 +92,9 @@ static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM
         if (!PutName(szScan, a, fd.cFileName) || !PutName(szReference, b, fd.cFileName))
             continue;
         if (!bFolder && IsTempName(fd.cFileName))
-            RemoveLeftover(szScan, &fd, record);
+            RemoveLeftover(szScan, a, &fd, &folder, record);
         else if (!bFolder && (nState == REFERENCE_ABSENT || IsProvedAbsent(szReference)))
-            PurgeFile(szScan, &fd, record);
+            PurgeFile(szScan, a, &fd, &folder, record);
         else if (bFolder)
         {
             // The source may lie inside the destination: its files are not extra.

@@ -45,8 +45,12 @@ void PersistText(HWND hDlg, BOOL save, HKEY hKey, int id)
     {
         // A text too long for a path is stored empty, never cut: the cut
         // text could name another folder, which the next run would then use.
+        // One final backslash too long is the folder a run takes (it drops
+        // that backslash), and is stored so.
         int nLen = GetDlgItemTextW(hDlg, id, szText, PATH_BUFFER);
-        if (nLen > PATH_MAX_CHARS)
+        if (nLen == PATH_MAX_CHARS + 1 && szText[PATH_MAX_CHARS] == L'\\')
+            nLen = PATH_MAX_CHARS;
+        else if (nLen > PATH_MAX_CHARS)
             nLen = 0;
         szText[nLen] = L'\0';
         RegSetValueExW(hKey, szName, 0, REG_SZ, (const BYTE *)szText, (DWORD)(nLen + 1) * sizeof(WCHAR));

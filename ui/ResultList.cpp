@@ -56,14 +56,15 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
 void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path)
 {
     // Local time with the zone's offset in force now, in fixed pictures
-    // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss".
+    // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss". A time that cannot
+    // be shown leaves both cells empty rather than showing something made up.
     FILETIME ftLocal;
     SYSTEMTIME st;
     WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
-    FileTimeToLocalFileTime(time, &ftLocal);
-    FileTimeToSystemTime(&ftLocal, &st);
-    GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, ARRAYSIZE(szDate));
-    GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, ARRAYSIZE(szTime));
+    if (!FileTimeToLocalFileTime(time, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
+        !GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, ARRAYSIZE(szDate)) ||
+        !GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, ARRAYSIZE(szTime)))
+        szDate[0] = szTime[0] = L'\0';
 
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;

@@ -8,16 +8,20 @@
 #include "../engine/Passes.h"
 #include "../res/resource.h"
 
+// FILETIME counts 100 ns units.
+#define FILETIME_UNITS_PER_SECOND 10000000
+
 void ReadPickerTime(HWND hDlg, int dateId, FILETIME *out)
 {
     SYSTEMTIME stDate = {}, stTime = {};
     SendDlgItemMessageW(hDlg, dateId, DTM_GETSYSTEMTIME, 0, (LPARAM)&stDate);
     SendDlgItemMessageW(hDlg, dateId + 1, DTM_GETSYSTEMTIME, 0, (LPARAM)&stTime);
-    // The date picker's own time of day plays no part.
+    // The date picker's own time of day plays no part, and a bound is a
+    // whole second: the pickers show no milliseconds.
     stDate.wHour = stTime.wHour;
     stDate.wMinute = stTime.wMinute;
     stDate.wSecond = stTime.wSecond;
-    stDate.wMilliseconds = stTime.wMilliseconds;
+    stDate.wMilliseconds = 0;
     FILETIME ftLocal;
     SystemTimeToFileTime(&stDate, &ftLocal);
     // The pickers show local time; the passes compare UTC.
@@ -38,6 +42,12 @@ static void ReadOptions(HWND hDlg, SYNCPARAM *record)
         record->nDateKind = (int)SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_GETCURSEL, 0, 0);
         ReadPickerTime(hDlg, IDC_FROM_DATE, &record->ftFrom);
         ReadPickerTime(hDlg, IDC_TO_DATE, &record->ftTo);
+        // The window ends at the last 100 ns unit of its last second: a file
+        // written at 12:00:00.4 is inside a window that ends at 12:00:00.
+        ULARGE_INTEGER to = {{record->ftTo.dwLowDateTime, record->ftTo.dwHighDateTime}};
+        to.QuadPart += FILETIME_UNITS_PER_SECOND - 1;
+        record->ftTo.dwLowDateTime = to.LowPart;
+        record->ftTo.dwHighDateTime = to.HighPart;
     }
     // A later checked button wins; a group with none leaves its field as it was.
     for (int i = 0; i < 3; i++)
