@@ -14,6 +14,11 @@ BOOL ContinueListing(HANDLE hFind, WIN32_FIND_DATAW *pfd)
     return FindNextFileW(hFind, pfd);
 }
 
+void EndListing(HANDLE hFind)
+{
+    FindClose(hFind);
+}
+
 DWORD FindEntry(LPCWSTR path, WIN32_FIND_DATAW *pfd)
 {
     HANDLE hFind = FindFirstFileExW(path, FindExInfoBasic, pfd, FindExSearchNameMatch, NULL, 0);

@@ -238,7 +238,7 @@ static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW 
         else
             MirrorFile(szSource, a, szDest, b, &fd, &folder, record);
     } while (ContinueListing(hFind, &fd));
-    FindClose(hFind);
+    EndListing(hFind);
 }
 
 void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)

@@ -51,6 +51,7 @@ BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder);
 HANDLE StartListing(LPWSTR buffer, int nAt, WIN32_FIND_DATAW *pfd);
 // The next entry of a listing; FALSE at its end.
 BOOL ContinueListing(HANDLE hFind, WIN32_FIND_DATAW *pfd);
+void EndListing(HANDLE hFind);
 // Asks path's folder for exactly that name: ERROR_SUCCESS with its entry
 // (long name, attributes, reparse tag), ERROR_FILE_NOT_FOUND when the folder
 // was read and lacks it, or another error when the folder could not be read.

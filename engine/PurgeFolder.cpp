@@ -103,7 +103,7 @@ static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM
                 PurgeFolderAt(szScan, szReference, ReferenceOf(szReference, nState), record);
         }
     } while (ContinueListing(hFind, &fd));
-    FindClose(hFind);
+    EndListing(hFind);
 }
 
 void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)

@@ -49,7 +49,7 @@ BOOL IsFolderListable(LPCWSTR folder)
     HANDLE hFind = StartListing(szPattern, nLen, &fd);
     if (hFind != INVALID_HANDLE_VALUE)
     {
-        FindClose(hFind);
+        EndListing(hFind);
         return TRUE;
     }
     // An empty drive root lists nothing at all, not even "." and "..".

@@ -1,6 +1,7 @@
 // Lunvex.exe in batch mode on real trees: how it reads its arguments, what
 // it refuses, and the exit code a scheduled task sees.
 #include "BatchFixture.h"
+#include "../../batch/CommandLine.h"
 
 namespace {
 
@@ -63,12 +64,16 @@ TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
             path += L"\\.";
         return path.substr(0, 259) + L"\\..\\elsewhere";
     };
+    std::wstring drive = root.path.substr(0, 2);  // "C:"
     const std::wstring cases[][2] = {
         {L"", dst},  // never the current folder
         {src, L""},
         {src, src + L"\\..\\SRC\\"},  // one folder spelt two ways
         {root / L"no such folder", dst},  // unreachable: nothing is extra
         {root / L"afile", dst},
+        {src, root / L"no such folder"},  // no backup there at all
+        {drive + L"src", dst},  // drive-relative: the current folder of C:
+        {drive, dst},
         {overLong(src), dst},
         {src, overLong(dst)},
     };
@@ -134,4 +139,32 @@ TEST_F(BatchTest, NestedTreesKeepTheirFiles)
     EXPECT_EQ(RunLunvex({inner, dst, L"0", L"0", L"1", L"0"}), 0);
     EXPECT_EQ(Snapshot(dst), (Tree{L"extra.txt=e", L"mine.txt=m", L"work\\", L"work\\mine.txt=m", L"work\\work\\",
                                    L"work\\work\\deeper.txt=d"}));
+}
+
+TEST_F(BatchTest, CommandLinesAsSchedulersWriteThem)
+{
+    // No folder name holds a double quote, so a backslash before a closing
+    // quote is a backslash: the quoted folder ends there.
+    const struct { std::wstring tail, source, dest; } lines[] = {
+        {L"\"" + src + L"\\\" " + dst + L" 0 1 1 1", src, dst},
+        {L"\"" + src + L"\\\" \"" + dst + L"\\\" 0 1 1 1", src, dst},
+        {L"\"" + src + L"\\\\\" " + dst, src, dst},  // PowerShell's form
+        {L"\"\\\\srv\\share\\\" " + dst, L"\\\\srv\\share", dst},
+        {L"\"" + src + L"\" \"" + dst + L"\" 1 \"\"", src, dst},
+    };
+    for (const auto &line : lines)
+    {
+        SCOPED_TRACE(Narrow(line.tail));
+        SYNCPARAM record = {};
+        ASSERT_EQ(RunCommandText((L"Lunvex.exe " + line.tail).c_str(), &record), 1);
+        EXPECT_EQ(record.szSourceRoot, line.source);
+        EXPECT_EQ(record.szDestRoot, line.dest);
+    }
+    // One folder alone is no batch run: the dialog opens.
+    SYNCPARAM record = {};
+    EXPECT_EQ(RunCommandText((L"Lunvex.exe \"" + src + L"\\\"").c_str(), &record), 0);
+    // Through the real program, the trap that used to open a dialog nobody sees.
+    MakeFile(src + L"\\a.txt", "a", 1);
+    EXPECT_EQ(RunLunvexRaw(L"\"" + src + L"\\\" " + dst + L" 0 1 1 1"), 0);
+    EXPECT_EQ(ReadAll(dst + L"\\a.txt"), "a");
 }

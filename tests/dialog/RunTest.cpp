@@ -119,10 +119,13 @@ TEST_F(InteractiveTest, RowsShowLocalDateAndTwelveHourTime)
 
 TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
 {
+    FILETIME lastUnitOfTo = LocalMoment(2024, 3, 2, 12, 0, 0);
+    lastUnitOfTo.dwLowDateTime += 9999999;  // 12:00:00.9999999, shown as 12:00:00
     const struct { const wchar_t *name; FILETIME written; bool inside; } files[] = {
         {L"before-from.txt", LocalMoment(2024, 3, 2, 9, 59, 59), false},
         {L"at-from.txt", LocalMoment(2024, 3, 2, 10, 0, 0), true},
         {L"at-to.txt", LocalMoment(2024, 3, 2, 12, 0, 0), true},
+        {L"within-to.txt", lastUnitOfTo, true},
         {L"after-to.txt", LocalMoment(2024, 3, 2, 12, 0, 1), false},
         {L"day-before.txt", LocalMoment(2024, 3, 1, 11, 0, 0), false},
         {L"day-after.txt", LocalMoment(2024, 3, 3, 11, 0, 0), false},
@@ -132,8 +135,11 @@ TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
     // The date pickers' own times of day and the time pickers' dates are
     // decoys: only date-from-date and time-from-time may count.
     SetCheck(IDC_DATE_FILTER, TRUE);
-    const SYSTEMTIME pickers[] = {Moment(2024, 3, 2, 23, 59, 59), Moment(2001, 1, 1, 10, 0, 0),
-                                  Moment(2024, 3, 2, 0, 0, 0), Moment(2030, 12, 31, 12, 0, 0)};
+    // Whole seconds: the from picker's milliseconds play no part either.
+    SYSTEMTIME fromTime = Moment(2001, 1, 1, 10, 0, 0);
+    fromTime.wMilliseconds = 500;
+    const SYSTEMTIME pickers[] = {Moment(2024, 3, 2, 23, 59, 59), fromTime, Moment(2024, 3, 2, 0, 0, 0),
+                                  Moment(2030, 12, 31, 12, 0, 0)};
     for (int i = 0; i < 4; i++)
         ASSERT_TRUE(SendDlgItemMessageW(hDlg, IDC_FROM_DATE + (i / 2) * 3 + i % 2, DTM_SETSYSTEMTIME, GDT_VALID,
                                         (LPARAM)&pickers[i]));
@@ -150,4 +156,12 @@ TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)
     SetCheck(IDC_DATE_FILTER, FALSE);
     Run();
     EXPECT_EQ(ListLines().size(), 4u);
+}
+
+TEST_F(InteractiveTest, ATimeThatCannotBeShownLeavesBothCellsEmpty)
+{
+    // No date exists past year 30827; a row never shows one made up.
+    FILETIME beyond = {0xFFFFFFFF, 0x8FFFFFFF};
+    AppendResultRow(List(), RESULT_COPY_FAILED, &beyond, L"Q:\\far.txt");
+    EXPECT_EQ(ListLines(), Rows{L"0|||Q:\\far.txt"});
 }

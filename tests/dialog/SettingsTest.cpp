@@ -139,11 +139,13 @@ TEST_F(DialogTest, ClosingStoresFoldersAndOptionsAsTypedWithoutARun)
     EXPECT_EQ(2, CheckedIds(hDlg, IDC_SUBFOLDERS, IDC_DELETE_EXTRA));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_DATE_KIND)));
 
-    // Cut to 259 characters this field would name its parent folder: stored empty, never cut.
-    SetFolders(L"C:\\" + std::wstring(255, L'p') + L"\\child", L"D:\\dest");
+    // Cut to 259 characters this field would name its parent folder: stored
+    // empty, never cut. One final backslash too long is the folder a run takes.
+    std::wstring longest = L"C:\\" + std::wstring(PATH_MAX_CHARS - 3, L'p');
+    SetFolders(longest + L"\\child", longest + L"\\");
     Close();
     EXPECT_EQ(StoredText(IDC_SOURCE), L"");
-    EXPECT_EQ(StoredText(IDC_DEST), L"D:\\dest");
+    EXPECT_EQ(StoredText(IDC_DEST), longest);
 }
 
 TEST_F(DialogTest, AnUnopenableStoreLoadsNothingAndSavesSilently)

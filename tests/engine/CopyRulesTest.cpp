@@ -182,3 +182,24 @@ TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
         EXPECT_EQ(ReadAll(dst + L"\\" + c.name), c.refused ? "old" : "new") << Narrow(c.name);
     EXPECT_EQ(rec.nFailures, 4u);
 }
+
+TEST_F(PassTest, LeftoversOfKilledRunsGoWhenNoOneHoldsThem)
+{
+    MakeFile(dst + L"\\~lvx0123abcd", "killed run", 1);
+    MakeFile(dst + L"\\~lvxfedcba98", "another run writing", 1);
+    MakeFile(dst + L"\\~lvx0123abcd.txt", "not a temporary name", 1);
+    MakeFile(src + L"\\new.txt", "n", 2);
+    MakeFile(src + L"\\~lvx13572468", "never copied", 3);
+    HANDLE hWriting = CreateFileW((dst + L"\\~lvxfedcba98").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    Mirror();
+    CloseHandle(hWriting);
+    EXPECT_EQ(SortedReported(), (Lines{"COPIED src\\new.txt@2", "FAILED src\\~lvx13572468@3"}));
+    EXPECT_EQ(Snapshot(dst), (Tree{L"new.txt=n", L"~lvx0123abcd.txt=not a temporary name",
+                                   L"~lvxfedcba98=another run writing"}));
+    // The removal pass never counts one as extra; it removes it the same way.
+    ClearResults();
+    Purge();
+    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\~lvx0123abcd.txt@1"}));
+    EXPECT_EQ(Snapshot(dst), (Tree{L"new.txt=n"}));
+}
