@@ -191,6 +191,11 @@ DWORD CopyFileWhole(LPCWSTR sourcePath, LPCWSTR destPath, int nNameAt, BOOL bRep
     }
     BY_HANDLE_FILE_INFORMATION source;
     DWORD dwError = CopyData(hSource, hTemp, &source);
+    // On the disk before it takes the real name: after a power cut the name
+    // must not hold a file of the right size and time but without its data,
+    // which no later run would ever copy again.
+    if (dwError == ERROR_SUCCESS && !FlushFileBuffers(hTemp))
+        dwError = GetLastError();
     CloseHandle(hTemp);
     CloseHandle(hSource);
     if (dwError == ERROR_SUCCESS)
