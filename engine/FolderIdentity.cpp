@@ -21,23 +21,19 @@ static BOOL IsZero(const BYTE *bytes, int nBytes)
     return TRUE;
 }
 
-BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId)
+BOOL IdentifyHandle(HANDLE hEntry, FOLDERID *pId)
 {
     SecureZeroMemory(pId, sizeof(*pId));
-    // No access beyond attributes: a folder another program holds stays openable.
-    HANDLE hFolder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hFolder == INVALID_HANDLE_VALUE)
-        return FALSE;
     BY_HANDLE_FILE_INFORMATION info;
     FILEID128 id;
-    BOOL bFolder = GetFileInformationByHandle(hFolder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (bFolder && GetFileInformationByHandleEx(hFolder, FILE_ID_INFO_CLASS, &id, sizeof(id)))
+    if (!GetFileInformationByHandle(hEntry, &info))
+        return FALSE;
+    if (GetFileInformationByHandleEx(hEntry, FILE_ID_INFO_CLASS, &id, sizeof(id)))
     {
         pId->nVolume = id.VolumeSerialNumber;
         CopyMemory(pId->fileId, id.FileId, sizeof(pId->fileId));
     }
-    else if (bFolder)
+    else
     {
         // Older systems and some file systems: the 64-bit index instead.
         pId->nVolume = info.dwVolumeSerialNumber;
@@ -45,17 +41,35 @@ BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId)
         CopyMemory(pId->fileId, &nIndex, sizeof(nIndex));
     }
     // Some network file systems answer with no ID at all.
-    pId->bHasId = bFolder && !IsZero(pId->fileId, sizeof(pId->fileId));
-    DWORD nLen = bFolder ? GetFinalPathNameByHandleW(hFolder, pId->szFinal, REPORT_PATH_BUFFER,
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-                         : 0;
+    pId->bHasId = !IsZero(pId->fileId, sizeof(pId->fileId));
+    pId->bFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD nLen = GetFinalPathNameByHandleW(hEntry, pId->szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (nLen == 0 || nLen >= REPORT_PATH_BUFFER)
         pId->szFinal[0] = L'\0';
-    CloseHandle(hFolder);
-    return bFolder && (pId->bHasId || pId->szFinal[0]);
+    return pId->bHasId || pId->szFinal[0];
 }
 
-BOOL IsSameFolder(const FOLDERID *pA, const FOLDERID *pB)
+BOOL IdentifyEntry(LPCWSTR path, FOLDERID *pId)
+{
+    // No access beyond attributes: an entry another program holds stays openable.
+    HANDLE hEntry = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hEntry == INVALID_HANDLE_VALUE)
+    {
+        SecureZeroMemory(pId, sizeof(*pId));
+        return FALSE;
+    }
+    BOOL bKnown = IdentifyHandle(hEntry, pId);
+    CloseHandle(hEntry);
+    return bKnown;
+}
+
+BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId)
+{
+    return IdentifyEntry(path, pId) && pId->bFolder;
+}
+
+BOOL IsSameIdentity(const FOLDERID *pA, const FOLDERID *pB)
 {
     if (pA->bHasId && pB->bHasId)
         return pA->nVolume == pB->nVolume && !memcmp(pA->fileId, pB->fileId, sizeof(pA->fileId));
@@ -78,7 +92,7 @@ BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId)
     FOLDERID parent;
     while (PathRemoveFileSpecW(szPath) && szPath[0])
     {
-        if (IdentifyFolder(szPath, &parent) && IsSameFolder(&parent, pId))
+        if (IdentifyFolder(szPath, &parent) && IsSameIdentity(&parent, pId))
             return TRUE;
     }
     return FALSE;

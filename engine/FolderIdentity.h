@@ -8,6 +8,7 @@
 
 typedef struct tagFOLDERID
 {
+    BOOL bFolder;                       // a folder (the log of a run is a file)
     BOOL bHasId;                        // nVolume and fileId are known
     ULONGLONG nVolume;                  // volume serial number
     BYTE fileId[16];                    // 128-bit file ID, or the 64-bit index in its first half
@@ -18,10 +19,13 @@ typedef struct tagFOLDERID
 // FALSE when it cannot be opened, is not a folder, or neither an ID nor a
 // final path can be had.
 BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId);
+// The same for a file or a folder, and for one already open.
+BOOL IdentifyEntry(LPCWSTR path, FOLDERID *pId);
+BOOL IdentifyHandle(HANDLE hEntry, FOLDERID *pId);
 
-// Both identities name one folder: by ID where both have one, else by final
-// paths taken in the same run.
-BOOL IsSameFolder(const FOLDERID *pA, const FOLDERID *pB);
+// Both identities name one file or folder: by ID where both have one, else
+// by final paths taken in the same run.
+BOOL IsSameIdentity(const FOLDERID *pA, const FOLDERID *pB);
 
 // TRUE when a folder above path, walking up its text, is the folder pId.
 BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId);

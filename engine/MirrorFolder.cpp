@@ -95,6 +95,8 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
         if (bExists && ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
                         IsProtected(found.dwFileAttributes, pfd->dwFileAttributes)))
             dwError = ERROR_ACCESS_DENIED;
+        else if (bExists && IsRunLog(dest, b, record))
+            dwError = ERROR_SHARING_VIOLATION;
         else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
             dwError = ERROR_CANT_ACCESS_FILE;
         else if (!IsCarriableTime(&pfd->ftLastWriteTime))
@@ -135,7 +137,7 @@ static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, L
         return FALSE;
     }
     FOLDERID id;
-    return !record->bDestHoldsSource || !IdentifyFolder(dest, &id) || !IsSameFolder(&id, &record->idSource);
+    return !record->bDestHoldsSource || !IdentifyFolder(dest, &id) || !IsSameIdentity(&id, &record->idSource);
 }
 
 // A folder link in the source is followed only to a folder outside both
@@ -182,7 +184,7 @@ static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_
     // Never walk into the destination itself when it lies inside the
     // source: each run would copy the tree into itself once more.
     FOLDERID id;
-    if (record->bSourceHoldsDest && IdentifyFolder(source, &id) && IsSameFolder(&id, &record->idDest))
+    if (record->bSourceHoldsDest && IdentifyFolder(source, &id) && IsSameIdentity(&id, &record->idDest))
         return;
     if (PrepareDestFolder(dest, pfd, source, record))
         MirrorFolderAt(source, dest, pfd, pChain, record);
@@ -235,7 +237,7 @@ static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW 
         }
         if (bFolder)
             MirrorSubfolder(szSource, a, szDest, &fd, pChain, record);
-        else
+        else if (!IsRunLog(szSource, a, record))  // the run's own log is not part of the backup
             MirrorFile(szSource, a, szDest, b, &fd, &folder, record);
     } while (ContinueListing(hFind, &fd));
     EndListing(hFind);

@@ -86,6 +86,9 @@ void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTR
 // The same for every such file in folder (its first nAt characters).
 void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record);
 
+// TRUE when path (its name from nNameAt on) is the file batch mode logs to.
+BOOL IsRunLog(LPCWSTR path, int nNameAt, const SYNCPARAM *record);
+
 // "." and "..", which every listing but a drive root's returns.
 BOOL IsDotEntry(LPCWSTR name);
 

@@ -11,6 +11,20 @@ void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record);
 // Front ends call it as PurgeFolder(dest, source, record).
 void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record);
 
+// Why BeginRun (or a front end) refused a run, in record->nRefusal.
+enum
+{
+    REFUSED_NONE,
+    REFUSED_EMPTY,           // a folder text is empty
+    REFUSED_DRIVE_RELATIVE,  // "X:" or "X:folder"
+    REFUSED_TOO_LONG,        // a folder path past the limit
+    REFUSED_SOURCE,          // the source is missing, not a folder, or cannot be listed
+    REFUSED_DEST,            // the destination is not an existing folder
+    REFUSED_SAME,            // both name one folder
+    REFUSED_NESTED,          // the source lies inside the destination and removal was asked for
+    REFUSED_LOG,             // batch mode's log cannot be kept
+};
+
 // Prepares a run of the two folders: clears the failure count and records
 // their full paths. FALSE means nothing may run: a folder is empty, cannot
 // be resolved, both name the same folder, or the source cannot be listed.

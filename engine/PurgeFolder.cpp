@@ -93,13 +93,13 @@ static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM
             continue;
         if (!bFolder && IsTempName(fd.cFileName))
             RemoveLeftover(szScan, a, &fd, &folder, record);
-        else if (!bFolder && (nState == REFERENCE_ABSENT || IsProvedAbsent(szReference)))
+        else if (!bFolder && (nState == REFERENCE_ABSENT || IsProvedAbsent(szReference)) && !IsRunLog(szScan, a, record))
             PurgeFile(szScan, a, &fd, &folder, record);
         else if (bFolder)
         {
             // The source may lie inside the destination: its files are not extra.
             FOLDERID id;
-            if (!record->bDestHoldsSource || !IdentifyFolder(szScan, &id) || !IsSameFolder(&id, &record->idSource))
+            if (!record->bDestHoldsSource || !IdentifyFolder(szScan, &id) || !IsSameIdentity(&id, &record->idSource))
                 PurgeFolderAt(szScan, szReference, ReferenceOf(szReference, nState), record);
         }
     } while (ContinueListing(hFind, &fd));
@@ -113,7 +113,7 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
     FOLDERID id;
     if (record->idSource.bHasId || record->idSource.szFinal[0])
     {
-        if (!IdentifyFolder(reference, &id) || !IsSameFolder(&id, &record->idSource))
+        if (!IdentifyFolder(reference, &id) || !IsSameIdentity(&id, &record->idSource))
             return;
     }
     PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_LISTED : REFERENCE_UNKNOWN, record);

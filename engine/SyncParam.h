@@ -42,6 +42,12 @@ typedef struct tagSYNCPARAM
     // Added after the fields above, which front ends fill by name.
     DWORD nFailures;     // failed copies and deletions since BeginRun
     int nExitCode;       // exit code of a batch run; 0 when the dialog ran
+    int nRefusal;        // why the last run was refused (REFUSED_*), or REFUSED_NONE
+    // Where batch mode keeps its record of a run, when asked to: every
+    // result goes there too. Null without a log. Its file, which the passes
+    // never copy, replace or delete wherever it lies.
+    struct tagRUNLOG *pLog;
+    FOLDERID idLog;
     // Set by BeginRun. The full paths of the run's top folders, which the
     // passes walk (no trailing backslash but on a drive root), and what each
     // is, so that a walk never enters the other tree, whatever the paths say.

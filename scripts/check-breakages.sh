@@ -3,11 +3,14 @@
 # tests that should notice: each breakage must make at least one of them
 # fail. This shows that the suite still catches what it was trimmed to catch.
 #   bash scripts/check-breakages.sh [NAME-FILTER]
-# Uses its own build folder (build-breakage/) and puts every file back.
+# Works on a copy of the tracked files in build-breakage/, never on the tree.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=$here/build-breakage
-cd "$here"
+work=$here/build-breakage
+build=$work/build
+mkdir -p "$work/src"
+(cd "$here" && git ls-files -z | rsync -a --from0 --files-from=- ./ "$work/src/")
+cd "$work/src"
 
 # name @@ file @@ perl substitution (applied to the whole file) @@ ctest -R pattern
 breakages=$(cat <<'LIST'
@@ -16,41 +19,49 @@ creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCrea
 protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\)/return FALSE \&\& (dwDest & FILE_ATTRIBUTE_READONLY)/@@FailedCopies|OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
-nested-destination-walked@@engine/MirrorFolder.cpp@@s/else if \(!IsSameFolder\(szSource, record->szDestRoot\)\)/else/@@NestedTrees
-removal-follows-links@@engine/PurgeFolder.cpp@@s/if \(bFolder && \(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT\)\)/if (0)/@@FolderLink
-any-failed-look-up-deletes@@engine/PurgeFolder.cpp@@s/dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND/dwError == ERROR_SUCCESS/@@OnlyNotFound
-vanished-source-purged@@engine/PurgeFolder.cpp@@s/\|\| IsFolderListable\(record->szSourceRoot\)/|| TRUE/@@SourceVanishes
+nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IdentifyFolder/if (0 \&\& IdentifyFolder/@@SpeltAnotherWay|NestedTrees
+source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
+destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
+unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/if \(pfdFolder\)\n/if (0)\n/@@CannotBeListed
+separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(fd.cFileName\) \|\| /if (/@@CannotBeListed
+temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers
+any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
+links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
+absence-without-proof@@engine/PurgeFolder.cpp@@s/return LookUpEntry\(referencePath, &data\) == ERROR_FILE_NOT_FOUND &&/return LookUpEntry(referencePath, \&data) != ERROR_SUCCESS \&\& 0 ==/@@OnlyNotFound|CannotBeListed
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/\? REFERENCE_LISTED : REFERENCE_UNKNOWN;\n    }\n    return IsProvedAbsent/? REFERENCE_LISTED : REFERENCE_LISTED;\n    }\n    return IsProvedAbsent/@@CannotBeListed
+same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameFolder\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
+drive-relative-taken@@engine/RunGuard.cpp@@s/ \|\| IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)//@@RefusedFolders
+missing-destination-taken@@engine/RunGuard.cpp@@s/!IdentifyFolder\(record->szDestRoot, &record->idDest\) \|\|/(IdentifyFolder(record->szDestRoot, \&record->idDest), 0) ||/@@RefusedFolders
+copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
+writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
+time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&pBefore->ftLastWriteTime\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
+leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers|KilledPartWay
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
 empty-folder-is-current@@engine/PathText.cpp@@s/if \(nLen == 0 \|\| nLen > PATH_MAX_CHARS\)/if (nLen > PATH_MAX_CHARS)/@@EmptyFolder
-same-folder-runs@@engine/RunGuard.cpp@@s/== CSTR_EQUAL\)\n        return FALSE;/== CSTR_EQUAL \&\& 0)\n        return FALSE;/@@Refused
-subfolder-digit-two@@batch/CommandLine.cpp@@s/ReadDigit\(args\[5\], L'1'/ReadDigit(args[5], L'2'/@@OptionDigits
+quote-escaped@@batch/CommandLine.cpp@@s/if \(\*p == L'"'\)\n            bQuoted = !bQuoted;/if (*p == L'\\\\' \&\& p[1] == L'"')\n            p++;\n        else if (*p == L'"')\n            bQuoted = !bQuoted;/@@SchedulersWrite
+subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2', L'2', L'1'/@@OptionDigits
 long-field-cut@@ui/SyncThread.cpp@@s/return lstrlenW\(buffer\) <= PATH_MAX_CHARS;/buffer[PATH_MAX_CHARS] = 0; return TRUE;/@@CannotNameAFolder
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
-rows-in-utc@@ui/ResultList.cpp@@s/FileTimeToLocalFileTime\(time, &ftLocal\);/ftLocal = *time;/@@LocalDate|EveryCopyConflict
+window-end-cut@@ui/SyncThread.cpp@@s/to.QuadPart \+= FILETIME_UNITS_PER_SECOND - 1;//@@EachDateWithItsOwn
+rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@LocalDate|EveryCopyConflict
+row-time-unchecked@@ui/ResultList.cpp@@s/        szDate\[0\] = szTime\[0\] = L'\\0';/        ;/@@CannotBeShown
 close-during-run@@ui/MainDlg.cpp@@s/if \(!IsRunning\(hDlg\)\)\n            EndDialog/EndDialog/@@OneRunAtATime
 date-window-half-enabled@@ui/MainDlg.cpp@@s/id <= IDC_TO_TIME; id\+\+/id < IDC_TO_TIME; id++/@@DateFilterBox
 last-dropped-item@@ui/FolderEdit.cpp@@s/DragQueryFileW\(hDrop, 0, szPath, MAX_PATH\)/DragQueryFileW(hDrop, DragQueryFileW(hDrop, 0xFFFFFFFF, NULL, 0) - 1, szPath, MAX_PATH)/@@DropSets
 library-from-anywhere@@ui/ResourceModule.cpp@@s/LoadLibraryExW\(szPath, NULL, 0\)/LoadLibraryExW(c_szLibrary, NULL, 0)/@@OptionalLibrary
 satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)/@@UnusableSatellite
 default-over-stored@@settings/Settings.cpp@@s/if \(!save && !bAnyChecked && defaultId != 0\)/if (!save \&\& defaultId != 0)/@@StoredValues
-text-stored-cut@@settings/Settings.cpp@@s/if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
+text-stored-cut@@settings/Settings.cpp@@s/else if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/else if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST
 )
 
 bash "$here/scripts/setup.sh" >/dev/null
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" >/dev/null || { echo "the unbroken build fails"; exit 2; }
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C.UTF-8
 . "$here/scripts/xvfb.sh"
-restore() {
-    for broken in $(git ls-files -co --exclude-standard | grep -v '^build'); do
-        [ -f "$broken.unbroken" ] && mv "$broken.unbroken" "$broken"
-    done
-    wineserver -k 2>/dev/null
-    lunvex_stop_xvfb
-}
-trap restore EXIT
+trap 'wineserver -k 2>/dev/null; lunvex_stop_xvfb' EXIT
 lunvex_start_xvfb
 wineboot -i >/dev/null 2>&1 || true
 wineserver -p
