@@ -272,13 +272,12 @@ def report(rows, out, prefix):
             rate, ratio = r["files"] / r["median_s"], r["ratio"]
             w.writerow([r["scenario"], r["tree"], r["tool"], r["files"], len(r["times"]),
                         "%.3f" % r["median_s"], "%.1f" % rate, "%.3f" % ratio if ratio else "",
-                        r["peak_rss_kib"],
-                        " ".join("%.3f" % t for t in r["times"]), r["status"], r["check"]])
+                        r["peak_rss_kib"], " ".join("%.3f" % t for t in r["times"]),
+                        r["status"], r["check"]])
             mib = r["peak_rss_kib"] and "%.1f" % (r["peak_rss_kib"] / 1024)
             lines.append(fmt % (r["scenario"], r["tree"], r["tool"], r["files"],
                                 "%.3f" % r["median_s"], "%.0f" % rate,
-                                "%.2f" % ratio if ratio else "-",
-                                mib or "-", note(r)))
+                                "%.2f" % ratio if ratio else "-", mib or "-", note(r)))
 
     lines += ["", "Targets (median / median of the fastest compared tool):"]
     get = {(r["scenario"], r["tree"], r["tool"]): r for r in rows if r["status"] == "ok"}
