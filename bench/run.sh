@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark entry point: bash bench/run.sh  (settings in bench/README.md)
-# Installs what is missing, builds a release Lunvex.exe, starts one persistent
-# wineserver for a prefix of its own and hands over to bench.py.  The
-# wineserver is ended on every way out.
+# Installs what is missing, builds a release Lunvex.exe and the dialog driver,
+# starts one persistent wineserver for a prefix of its own and an Xvfb display
+# for the interactive run, and hands over to bench.py (which times every run
+# with hyperfine). Both are ended on every way out.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,7 @@ case "$work" in
 esac
 
 # Packages the measuring itself needs; scripts/setup.sh covers the build.
-need=(wine wine64 rsync gnuplot-nox python3 time coreutils git xvfb)
+need=(wine wine64 rsync gnuplot-nox python3 time coreutils git xvfb hyperfine)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -36,12 +37,12 @@ fi
 
 mkdir -p "$work/logs" "$work/bin" "$out"
 
-build() {  # build SOURCE_DIR BUILD_DIR
+build() {  # build SOURCE_DIR BUILD_DIR TARGET...
     local log="$work/logs/build-$(basename "$2").log"
     cmake -S "$1" -B "$2" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 &&
-    cmake --build "$2" --target Lunvex >>"$log" 2>&1 ||
+        -DCMAKE_BUILD_TYPE=Release -DLUNVEX_TESTS=OFF >"$log" 2>&1 &&
+    cmake --build "$2" --target "${@:3}" >>"$log" 2>&1 ||
         { echo "bench: build failed, see $log" >&2; tail -20 "$log" >&2; exit 1; }
 }
 
@@ -51,12 +52,11 @@ fi
 
 if [ -z "$exe" ]; then
     if [ -f "$repo/CMakeLists.txt" ]; then
-        echo "bench: building build-release/Lunvex.exe"
-        build "$repo" "$repo/build-release"
+        echo "bench: building build-release/Lunvex.exe and lunvex_drive.exe"
+        # The driver times an interactive run of the real dialog.
+        build "$repo" "$repo/build-release" Lunvex lunvex_drive
         exe="$repo/build-release/Lunvex.exe"
-        # The driver that times an interactive run of the real dialog.
-        cmake --build "$repo/build-release" --target lunvex_drive >>"$work/logs/build-build-release.log" 2>&1 &&
-            drive="$repo/build-release/lunvex_drive.exe"
+        drive="$repo/build-release/lunvex_drive.exe"
     else
         echo "bench: no CMakeLists.txt yet, measuring the peers only"
     fi
@@ -81,7 +81,7 @@ if [ -n "$base_rev" ]; then
     rm -rf "$src" && mkdir -p "$src"
     git -C "$repo" archive "$base_rev" | tar -x -C "$src"
     echo "bench: building baseline $base_rev"
-    build "$src" "$work/baseline/build"
+    build "$src" "$work/baseline/build" Lunvex
     cp "$work/baseline/build/Lunvex.exe" "$work/bin/Lunvex-base.exe"
     base_exe="$work/bin/Lunvex-base.exe"
 fi
@@ -91,7 +91,11 @@ mkdir -p "$WINEPREFIX"
 xvfb_pid=
 cleanup() {
     wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -104,13 +108,23 @@ wine cmd /c exit >>"$work/logs/wineboot.log" 2>&1
 
 # A display of its own for the interactive run; windows left unmanaged, or
 # Wine waits two seconds for each to be withdrawn with no window manager.
+# -displayfd: Xvfb takes a free display itself and writes its number once it
+# listens, so two runs never race for one.
 if [ -n "${drive:-}" ]; then
-    display=140
-    while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-    Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=:$display
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$work/logs/wineboot.log" 2>&1
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null && break
+        sleep 0.1
+    done
+    if [ -s "$work/display" ]; then
+        export DISPLAY=:$(head -n 1 "$work/display")
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$work/logs/wineboot.log" 2>&1
+    else
+        echo "bench: Xvfb did not start, the interactive run is left out" >&2
+        drive=
+    fi
 fi
 
 args=(--work "$work" --out "$out" --reps "$reps")

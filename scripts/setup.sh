@@ -9,7 +9,7 @@ packages=(
     googletest
     wine wine64
     xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine
-    gnuplot-nox rsync python3
+    gnuplot-nox rsync python3 hyperfine
 )
 
 missing=()
