@@ -1,5 +1,6 @@
-// Batch mode: Lunvex.exe SOURCE DEST [which] [time rule] [subfolders] [delete]
+// Batch mode: Lunvex.exe SOURCE DEST [which] [time rule] [subfolders] [delete] [log file]
 #include "CommandLine.h"
+#include "RunLog.h"
 #include "../engine/Passes.h"
 
 // Arguments past the folders: four option digits.
@@ -41,11 +42,20 @@ static void ReadDigit(LPCWSTR arg, WCHAR chHighest, int *pnValue)
         *pnValue = arg[0] - L'0';
 }
 
-static int RunFolders(LPCWSTR source, LPCWSTR dest, BOOL bDelete, SYNCPARAM *record)
+static int RunFolders(LPCWSTR source, LPCWSTR dest, const int nOptions[OPTION_ARGUMENTS], SYNCPARAM *record)
 {
+    BOOL bDelete = nOptions[3];
+    BOOL bBegun = record->nRefusal == REFUSED_NONE && BeginRun(source, dest, record);
     // The source inside the destination: the removal pass would have to walk
     // the very folder it compares with. Refused when removal is asked for.
-    if (!BeginRun(source, dest, record) || (bDelete && record->bDestHoldsSource))
+    if (bBegun && bDelete && record->bDestHoldsSource)
+    {
+        record->nRefusal = REFUSED_NESTED;
+        bBegun = FALSE;
+    }
+    if (record->pLog)
+        LogRunStart(record->pLog, source, dest, nOptions, record);
+    if (!bBegun)
         return EXIT_NOT_RUN;
     MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
     // Checked after the copy pass, which may have taken long enough for the
@@ -72,6 +82,7 @@ int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
     WCHAR szProgram[PATH_BUFFER];
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
+    WCHAR szLog[PATH_BUFFER];
     WCHAR szOption[2];
     LPCWSTR p = commandLine;
     NextArgument(&p, szProgram, PATH_BUFFER);
@@ -80,20 +91,31 @@ int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
     if (nDest < 0)
         return 0;  // fewer than two folders: the dialog opens
 
-    record->bSubFolders = 0;
-    int nDelete = 0;
-    int nSubFolders = 0;
     // Reading stops at the first absent position.
-    int *pnOptions[OPTION_ARGUMENTS] = {&record->nCopyWhich, &record->nTimeMode, &nSubFolders, &nDelete};
+    int nOptions[OPTION_ARGUMENTS] = {0, 0, 0, 0};
     const WCHAR chHighest[OPTION_ARGUMENTS] = {L'2', L'2', L'1', L'1'};
-    for (int i = 0; i < OPTION_ARGUMENTS && NextArgument(&p, szOption, ARRAYSIZE(szOption)) >= 0; i++)
-        ReadDigit(szOption, chHighest[i], pnOptions[i]);
-    record->bSubFolders = nSubFolders;
+    int nRead = 0;
+    for (; nRead < OPTION_ARGUMENTS && NextArgument(&p, szOption, ARRAYSIZE(szOption)) >= 0; nRead++)
+        ReadDigit(szOption, chHighest[nRead], &nOptions[nRead]);
+    record->nCopyWhich = nOptions[0];
+    record->nTimeMode = nOptions[1];
+    record->bSubFolders = nOptions[2];
 
+    // A log that cannot be kept refuses the run: a task whose record is
+    // lost must not delete anything. Nothing else has been touched yet.
+    RUNLOG log;
+    int nLog = nRead == OPTION_ARGUMENTS ? NextArgument(&p, szLog, PATH_BUFFER) : -1;
+    if (nLog >= 0 && (nLog > PATH_MAX_CHARS || !OpenRunLog(szLog, &log, record)))
+    {
+        record->nExitCode = EXIT_NOT_RUN;
+        return 1;
+    }
     // A folder argument too long for a path is refused, not cut: its first
     // 259 characters may name another folder (a parent, say), which the run
     // would then fill or, with deletion on, empty.
-    BOOL bFits = nSource <= PATH_MAX_CHARS && nDest <= PATH_MAX_CHARS;
-    record->nExitCode = bFits ? RunFolders(szSource, szDest, nDelete, record) : EXIT_NOT_RUN;
+    record->nRefusal = nSource <= PATH_MAX_CHARS && nDest <= PATH_MAX_CHARS ? REFUSED_NONE : REFUSED_TOO_LONG;
+    int nExitCode = RunFolders(szSource, szDest, nOptions, record);
+    record->nExitCode = record->pLog ? CloseRunLog(&log, nExitCode, record) : nExitCode;
+    record->pLog = NULL;
     return 1;
 }

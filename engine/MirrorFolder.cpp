@@ -88,6 +88,12 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
         ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, dwLookUp, record);
         return;
     }
+    // The run's own log, whatever the rules would say: never copied onto.
+    if (bExists && IsRunLog(dest, b, record))
+    {
+        ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_SHARING_VIOLATION, record);
+        return;
+    }
     DWORD dwError = ERROR_SUCCESS;
     switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &found.ftLastWriteTime))
     {
@@ -95,8 +101,6 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
         if (bExists && ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
                         IsProtected(found.dwFileAttributes, pfd->dwFileAttributes)))
             dwError = ERROR_ACCESS_DENIED;
-        else if (bExists && IsRunLog(dest, b, record))
-            dwError = ERROR_SHARING_VIOLATION;
         else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
             dwError = ERROR_CANT_ACCESS_FILE;
         else if (!IsCarriableTime(&pfd->ftLastWriteTime))

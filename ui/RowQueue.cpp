@@ -1,5 +1,5 @@
-// Rows on their way from the run worker to the results list: AddResult on
-// the worker fills the queue, the dialog's thread drains it.
+// Rows on their way from the run worker to the results list: the worker
+// fills the queue, the dialog's thread drains it.
 #include <windows.h>
 #include "Dialog.h"
 #include "RowQueue.h"
@@ -29,10 +29,8 @@ void InitRowQueue(ROWQUEUE *queue)
 // Runs on the worker. The row is copied into the queue, so the passes may
 // reuse their buffers at once; only when the worker's half is full does it
 // wait, for the dialog to take the half (not to append it).
-void AddResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
+void QueueRow(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
 {
-    if (!record->hList)
-        return;
     ROWQUEUE *queue = QueueOf(record->hDlg);
     if (!queue)
         return;

@@ -40,6 +40,7 @@ typedef struct tagROWQUEUE
 
 // The worker's side.
 void InitRowQueue(ROWQUEUE *queue);
+void QueueRow(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record);
 
 // The dialog's side, one function per message above and one for the timer.
 void OpenRowQueue(HWND hDlg, ROWQUEUE *queue);

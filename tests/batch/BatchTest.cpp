@@ -2,6 +2,8 @@
 // it refuses, and the exit code a scheduled task sees.
 #include "BatchFixture.h"
 #include "../../batch/CommandLine.h"
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -31,8 +33,8 @@ TEST_F(BatchTest, OptionDigitsAsTheCommandLineGivesThem)
         // Unknown values leave the defaults; an empty argument still holds its place.
         {{L"3", L"x", L"2", L""}, defaults},
         {{L"", L"2", L"", L"1"}, {L"missing.txt=new", L"newer.txt=new", L"older.txt=new"}},
-        // Only existing files; arguments after the sixth are ignored.
-        {{L"1", L"1", L"0", L"0", L"1", L"1"}, {L"extra.txt=old", L"newer.txt=new", L"older.txt=new"}},
+        // Only existing files.
+        {{L"1", L"1", L"0", L"0"}, {L"extra.txt=old", L"newer.txt=new", L"older.txt=new"}},
     };
     for (const auto &c : cases)
     {
@@ -167,4 +169,79 @@ TEST_F(BatchTest, CommandLinesAsSchedulersWriteThem)
     MakeFile(src + L"\\a.txt", "a", 1);
     EXPECT_EQ(RunLunvexRaw(L"\"" + src + L"\\\" " + dst + L" 0 1 1 1"), 0);
     EXPECT_EQ(ReadAll(dst + L"\\a.txt"), "a");
+}
+
+namespace {
+// A file's time as the log shows it: local, "yyyy-MM-dd HH:mm:ss".
+std::string LogTime(long long seconds)
+{
+    FILETIME utc = TimeAt(seconds), local;
+    SYSTEMTIME st;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &st);
+    char text[32];
+    sprintf(text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+    return text;
+}
+
+// The log's lines, the summary's elapsed time left out.
+std::vector<std::string> LogLines(const std::wstring &path)
+{
+    std::string text = ReadAll(path), line;
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    {
+        line = text.substr(at, end - at);
+        size_t elapsed = line.find(" s; exit code");
+        if (line.rfind("summary", 0) == 0 && elapsed != std::string::npos)
+            line.erase(line.rfind("; ", elapsed), elapsed - line.rfind("; ", elapsed) + 2);
+        lines.push_back(line);
+    }
+    return lines;
+}
+}  // namespace
+
+TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
+{
+    MakeFile(src + L"\\a.txt", "a", 100);
+    MakeFile(src + L"\\b-clash", "file", 200);  // an older folder holds its name
+    MakeFolder(dst + L"\\b-clash");
+    SetWriteTime(dst + L"\\b-clash", TimeAt(1));
+    MakeFile(src + L"\\c-conflict.txt", "old", 300);
+    MakeFile(dst + L"\\c-conflict.txt", "newer", 400);
+    MakeFile(dst + L"\\d-extra.txt", "e", 500);
+    MakeFile(dst + L"\\e-busy.txt", "b", 600);  // held without delete sharing
+    MakeFile(src + L"\\run.log", "not the log", 1);
+    std::wstring log = dst + L"\\run.log";  // inside the destination, removal on: never removed
+    HANDLE hBusy = CreateFileW((dst + L"\\e-busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(Run({L"0", L"0", L"0", L"1", log, L"arguments after the log are ignored"}), 1);
+    CloseHandle(hBusy);
+    std::string s = Narrow(src), d = Narrow(dst);
+    std::vector<std::string> lines = LogLines(log);
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(lines[0].substr(23), lines[0].substr(23, 6) + " start") << lines[0];
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
+              (std::vector<std::string>{"source " + s + " (" + s + ")", "destination " + d + " (" + d + ")", "options 0 0 0 1",
+                                        LogTime(100) + " copied " + s + "\\a.txt",
+                                        LogTime(200) + " copy-failed " + s + "\\b-clash (error 5: Access denied.)",
+                                        LogTime(300) + " conflict " + s + "\\c-conflict.txt",
+                                        LogTime(400) + " conflict " + d + "\\c-conflict.txt",
+                                        LogTime(1) + " copy-failed " + s + "\\run.log (error 32: Sharing violation.)",
+                                        LogTime(500) + " deleted " + d + "\\d-extra.txt",
+                                        LogTime(600) + " delete-failed " + d + "\\e-busy.txt (error 32: Sharing violation.)",
+                                        "summary 1 copied, 2 conflict, 1 deleted, 2 copy-failed, 1 delete-failed; exit code 1"}));
+
+    // A refused run appends its header and why; a log that cannot be kept refuses the run.
+    Tree before = Snapshot(root.path);
+    EXPECT_EQ(RunLunvex({root / L"missing", dst, L"0", L"0", L"0", L"1", log}), 2);
+    lines = LogLines(log);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"refused: the source is missing, not a folder, or cannot be listed",
+                                        "summary 0 copied, 0 conflict, 0 deleted, 0 copy-failed, 0 delete-failed; exit code 2"}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "options 0 0 0 1"), 2);
+    before = Snapshot(root.path);
+    for (const std::wstring &unkept : {std::wstring(L"run.log"), root / L"missing\\run.log", dst})
+        EXPECT_EQ(Run({L"0", L"0", L"0", L"1", unkept}), 2) << Narrow(unkept);
+    EXPECT_EQ(Snapshot(root.path), before);
 }
