@@ -33,6 +33,7 @@ WIN = r"wine C:\windows\system32"  # full paths: Wine runs them in the process s
 TOOLS = [
     ("lunvex", 0, "wine {exe} {wsrc} {wdst} 0 0 1 0", "wine {exe} {wsrc} {wdst} 0 0 1 1"),
     ("lunvex-base", 0, "wine {base} {wsrc} {wdst} 0 0 1 0", "wine {base} {wsrc} {wdst} 0 0 1 1"),
+    ("lunvex-log", 0, "wine {exe} {wsrc} {wdst} 0 0 1 0 {wlog}", "wine {exe} {wsrc} {wdst} 0 0 1 1 {wlog}"),
     ("xcopy", 0, WIN + r"\xcopy.exe {wsrc} {wdst} /E /D /Y /I /Q", None),
     ("robocopy", 7, WIN + r"\robocopy.exe {wsrc} {wdst} /E /XO",
      WIN + r"\robocopy.exe {wsrc} {wdst} /E /XO /PURGE"),
@@ -62,6 +63,7 @@ TARGETS = [
      ("lunvex-base",), 0.2),
     ("initial copy, flat, vs best Wine peer", "initial", "flat", "lunvex", WINE, 0.9),
     ("initial copy, nested, vs best Wine peer", "initial", "nested", "lunvex", WINE, 0.9),
+    ("a log of every copy, initial copy, nested", "initial", "nested", "lunvex-log", ("lunvex",), 1.05),
 ]
 
 T0 = time.time()
