@@ -87,15 +87,12 @@ TEST_F(PassTest, EveryRuleCombinationDecidesAsDocumented)
 
 TEST_F(PassTest, CopyCarriesTheWriteTimeAndAConflictReportsSourceFirst)
 {
-    MakeFile(src + L"\\a.txt", "a", 100);
-    MakeFile(src + L"\\b.txt", "b", 200);
-    MakeFile(dst + L"\\b.txt", "newer", 300);
+    Stage(root.path, {{L"src\\a.txt", "a", 100}, {L"src\\b.txt", "b", 200}, {L"dst\\b.txt", "newer", 300}});
     Mirror();
     EXPECT_EQ(SecondsOf(WriteTimeOf(dst + L"\\a.txt")), 100);
     Lines lines = Reported();
     auto conflict = std::find(lines.begin(), lines.end(), "NEWER src\\b.txt@200");
-    ASSERT_NE(conflict, lines.end());
-    ASSERT_NE(conflict + 1, lines.end());
+    ASSERT_TRUE(conflict != lines.end() && conflict + 1 != lines.end());
     EXPECT_EQ(conflict[1], "NEWER dst\\b.txt@300");
     // Equal times now: the second run copies nothing.
     ClearResults();
@@ -105,9 +102,7 @@ TEST_F(PassTest, CopyCarriesTheWriteTimeAndAConflictReportsSourceFirst)
 
 TEST_F(PassTest, SubfolderTreeIsMadeEvenWhenNothingQualifies)
 {
-    MakeFile(src + L"\\a\\b\\f.txt", "f", 5);
-    MakeFolder(src + L"\\empty");
-    MakeFile(src + L"\\top.txt", "t", 5);
+    Stage(src, {{L"a\\b\\f.txt", "f", 5}, {L"empty", nullptr, 5}, {L"top.txt", "t", 5}});
     rec.nCopyWhich = COPY_EXISTING;
     Mirror();  // without subfolders: nothing below the top
     EXPECT_EQ(Snapshot(dst), Tree{});
@@ -123,13 +118,10 @@ TEST_F(PassTest, DateWindowIsInclusiveTestsOnlySourceFilesAndReportsTheWriteTime
     rec.bDateFilter = 1;
     rec.ftFrom = TimeAt(100);
     rec.ftTo = TimeAt(200);
-    MakeFile(src + L"\\before.txt", "b", 99);
-    MakeFile(src + L"\\from.txt", "f", 100);
-    MakeFile(src + L"\\to.txt", "t", 200);
-    MakeFile(src + L"\\after.txt", "a", 201);
-    MakeFile(src + L"\\old\\inside.txt", "i", 150);
-    SetWriteTime(src + L"\\old", TimeAt(5));  // folders are never filtered
-    MakeFile(dst + L"\\to.txt", "older", 1);  // the destination's time plays no part
+    // Folders are never filtered, and the destination's times play no part.
+    Stage(root.path, {{L"src\\before.txt", "b", 99}, {L"src\\from.txt", "f", 100}, {L"src\\to.txt", "t", 200},
+                      {L"src\\after.txt", "a", 201}, {L"src\\old\\inside.txt", "i", 150}, {L"src\\old", nullptr, 5},
+                      {L"dst\\to.txt", "older", 1}});
     Mirror();
     EXPECT_EQ(SortedReported(), (Lines{"COPIED src\\from.txt@100", "COPIED src\\old\\inside.txt@150", "COPIED src\\to.txt@200"}));
 
@@ -155,9 +147,7 @@ TEST_F(PassTest, DateWindowIsInclusiveTestsOnlySourceFilesAndReportsTheWriteTime
 TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
 {
     // A folder of the file's name, older: the copy is attempted and fails.
-    MakeFile(src + L"\\name", "file", 100);
-    MakeFolder(dst + L"\\name");
-    SetWriteTime(dst + L"\\name", TimeAt(50));
+    Stage(root.path, {{L"src\\name", "file", 100}, {L"dst\\name", nullptr, 50}});
     // Protected destinations are refused whatever the platform would allow:
     // read-only always, hidden or system unless the source is too.
     const struct { const wchar_t *name; DWORD dest, source; bool refused; } cases[] = {
@@ -169,8 +159,8 @@ TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
     Lines expected = {"FAILED src\\name@100"};
     for (const auto &c : cases)
     {
-        MakeFile(src + L"\\" + c.name, "new", 200);
-        MakeFile(dst + L"\\" + c.name, "old", 100);
+        Stage(root.path, {{(L"src\\" + std::wstring(c.name)).c_str(), "new", 200}});
+        Stage(dst, {{c.name, "old", 100}});
         SetFileAttributesW((src + L"\\" + c.name).c_str(), c.source);
         SetFileAttributesW((dst + L"\\" + c.name).c_str(), c.dest);
         expected.push_back((c.refused ? "FAILED src\\" : "COPIED src\\") + Narrow(c.name) + "@200");
@@ -185,11 +175,9 @@ TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
 
 TEST_F(PassTest, LeftoversOfKilledRunsGoWhenNoOneHoldsThem)
 {
-    MakeFile(dst + L"\\~lvx0123abcd", "killed run", 1);
-    MakeFile(dst + L"\\~lvxfedcba98", "another run writing", 1);
-    MakeFile(dst + L"\\~lvx0123abcd.txt", "not a temporary name", 1);
-    MakeFile(src + L"\\new.txt", "n", 2);
-    MakeFile(src + L"\\~lvx13572468", "never copied", 3);
+    Stage(root.path, {{L"dst\\~lvx0123abcd", "killed run", 1}, {L"dst\\~lvxfedcba98", "another run writing", 1},
+                      {L"dst\\~lvx0123abcd.txt", "not a temporary name", 1}, {L"src\\new.txt", "n", 2},
+                      {L"src\\~lvx13572468", "never copied", 3}});
     HANDLE hWriting = CreateFileW((dst + L"\\~lvxfedcba98").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     Mirror();

@@ -24,51 +24,10 @@ TEST_F(PassTest, RefusedFolderPairs)
     EXPECT_TRUE(BeginRun(src.c_str(), dst.c_str(), &rec));
 }
 
-TEST_F(PassTest, PassesCalledWithAnEmptyFolderTouchNothing)
-{
-    MakeFile(src + L"\\f.txt", "f", 1);
-    wchar_t saved[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, saved);
-    SetCurrentDirectoryW(src.c_str());
-    rec.bSubFolders = 1;
-    MirrorFolder(L"", dst.c_str(), &rec);
-    PurgeFolder(L"", dst.c_str(), &rec);
-    SetCurrentDirectoryW(saved);
-    EXPECT_TRUE(Results().empty());
-    EXPECT_TRUE(FileExists(src + L"\\f.txt"));
-}
-
-TEST_F(PassTest, NestedTreesAreNeverWalkedIntoEachOther)
-{
-    rec.bSubFolders = 1;
-    // The destination inside the source: copied once, never into itself.
-    std::wstring nested = src + L"\\backup";
-    MakeFile(src + L"\\f.txt", "f", 1);
-    MakeFile(src + L"\\docs\\d.txt", "d", 2);
-    MakeFolder(nested);
-    for (int run = 0; run < 2; run++)
-    {
-        ASSERT_TRUE(BeginRun(src.c_str(), nested.c_str(), &rec));
-        MirrorFolder(src.c_str(), nested.c_str(), &rec);
-    }
-    EXPECT_EQ(Snapshot(nested), (Tree{L"docs\\", L"docs\\d.txt=d", L"f.txt=f"}));
-
-    // The source inside the destination: its files are not extra.
-    std::wstring inner = dst + L"\\live";
-    MakeFile(inner + L"\\precious.txt", "p", 1);
-    MakeFile(dst + L"\\extra.txt", "e", 2);
-    ClearResults();
-    ASSERT_TRUE(BeginRun(inner.c_str(), dst.c_str(), &rec));
-    PurgeFolder(dst.c_str(), inner.c_str(), &rec);
-    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\extra.txt@2"}));
-    EXPECT_TRUE(FileExists(inner + L"\\precious.txt"));
-}
-
 TEST_F(PassTest, RemovalStopsWhenTheSourceVanishesMidRun)
 {
     rec.bSubFolders = 1;
-    MakeFile(dst + L"\\a.txt", "a", 1);
-    MakeFile(dst + L"\\s\\b.txt", "b", 2);
+    Stage(dst, {{L"a.txt", "a", 1}, {L"s\\b.txt", "b", 2}});
     ASSERT_TRUE(BeginRun(src.c_str(), dst.c_str(), &rec));
     // Gone after the run began: its absence must not read as "every file is extra".
     ASSERT_TRUE(MoveFileW(src.c_str(), (root / L"moved").c_str()));
@@ -108,18 +67,6 @@ TEST_F(PassTest, PathsPastTheLimitFailAndAreNeverCutOrWritten)
     EXPECT_TRUE(Results().empty());
 }
 
-TEST_F(PassTest, RemovalPassNeverFollowsAFolderLink)
-{
-    rec.bSubFolders = 1;
-    MakeFile(root / L"outside\\victim.txt", "v", 1);
-    MakeFile(dst + L"\\real\\extra.txt", "e", 2);
-    MakeLink(dst + L"\\link", root / L"outside");
-    ASSERT_TRUE(FileExists(dst + L"\\link\\victim.txt"));
-    Purge();
-    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\real\\extra.txt@2"}));
-    EXPECT_TRUE(FileExists(root / L"outside\\victim.txt"));
-}
-
 TEST_F(PassTest, OneFolderSpeltAnotherWayIsStillTheSameFolder)
 {
     // "top" holds the source "work"; each spelling below names top another
@@ -132,6 +79,11 @@ TEST_F(PassTest, OneFolderSpeltAnotherWayIsStillTheSameFolder)
     std::wstring drives = UnixPath(L"C:\\");  // ".../dosdevices/c:/"
     drives = drives.substr(0, drives.find_last_of(L'/', drives.size() - 2));
     ASSERT_EQ(RunUnix(L"ln -sfn '" + UnixPath(top) + L"' '" + drives + L"/y:'"), 0);
+    // Wine takes a while to see a new drive; until then it names the folder
+    // (and gives its volume serial) by another drive from call to call.
+    FOLDERID id;
+    for (int i = 0; i < 500 && !(IdentifyFolder(top.c_str(), &id) && !wcsncmp(id.szFinal, L"\\\\?\\Y:", 6)); i++)
+        Sleep(10);
     const std::wstring spellings[] = {L"\\\\?\\" + top, szShort, root / L"link", L"Y:\\"};
     for (const std::wstring &spelt : spellings)
     {
@@ -160,8 +112,7 @@ TEST_F(PassTest, OneFolderSpeltAnotherWayIsStillTheSameFolder)
 TEST_F(PassTest, SourceLinksAreFollowedOnlyOutsideBothTrees)
 {
     rec.bSubFolders = 1;
-    MakeFile(src + L"\\docs\\d.txt", "d", 1);
-    MakeFile(root / L"outside\\o.txt", "o", 2);
+    Stage(root.path, {{L"src\\docs\\d.txt", "d", 1}, {L"outside\\o.txt", "o", 2}});
     MakeLink(src + L"\\here", L".");                  // loops
     MakeLink(src + L"\\up", root.path);               // holds both trees
     MakeLink(src + L"\\into-dst", dst);               // leads into the destination
@@ -177,13 +128,11 @@ TEST_F(PassTest, SourceLinksAreFollowedOnlyOutsideBothTrees)
 TEST_F(PassTest, DestinationLinksAndAliasesAreNeverWrittenThrough)
 {
     rec.bSubFolders = 1;
-    MakeFile(root / L"outside\\victim.txt", "victim", 1);
+    Stage(root.path, {{L"outside\\victim.txt", "victim", 1}, {L"src\\file-link.txt", "new", 100},
+                      {L"src\\folder-link\\victim.txt", "new", 100}, {L"dst\\report long name.txt", "long", 1}});
     MakeLink(dst + L"\\file-link.txt", root / L"outside\\victim.txt");
     MakeLink(dst + L"\\folder-link", root / L"outside");
-    MakeFile(src + L"\\file-link.txt", "new", 100);
-    MakeFile(src + L"\\folder-link\\victim.txt", "new", 100);
     // A source file named like a destination file's 8.3 alias reaches that file.
-    MakeFile(dst + L"\\report long name.txt", "long", 1);
     WCHAR szShort[MAX_PATH];
     ASSERT_TRUE(GetShortPathNameW((dst + L"\\report long name.txt").c_str(), szShort, MAX_PATH));
     std::wstring alias = wcsrchr(szShort, L'\\') + 1;

@@ -4,34 +4,24 @@
 TEST_F(PassTest, DeletesExtraFilesOfEveryKindAndKeepsMatchesAndFolders)
 {
     rec.bSubFolders = 1;
-    MakeFile(src + L"\\keep.txt", "k", 1);
-    MakeFile(dst + L"\\keep.txt", "k", 1);
-    MakeFile(dst + L"\\extra.txt", "e", 2);
-    MakeFile(dst + L"\\only\\deep.txt", "d", 3);  // no source counterpart folder at all
-    MakeFile(src + L"\\shared\\x.txt", "x", 4);
-    MakeFile(dst + L"\\shared\\x.txt", "x", 4);
-    MakeFile(dst + L"\\shared\\y.txt", "y", 5);
-    MakeFolder(src + L"\\name");
-    MakeFile(dst + L"\\name", "file named like a source folder", 6);
-    MakeFile(dst + L"\\ro.txt", "r", 7);
-    MakeFile(dst + L"\\hidden.txt", "h", 8);
+    // "only" has no source counterpart at all; "name" is a folder in the source.
+    Stage(root.path, {{L"src\\keep.txt", "k", 1}, {L"dst\\keep.txt", "k", 1}, {L"dst\\extra.txt", "e", 2},
+                      {L"dst\\only\\deep.txt", "d", 3}, {L"src\\shared\\x.txt", "x", 4}, {L"dst\\shared\\x.txt", "x", 4},
+                      {L"dst\\shared\\y.txt", "y", 5}, {L"src\\name", nullptr, 1}, {L"dst\\name", "file", 6},
+                      {L"dst\\ro.txt", "r", 7}, {L"dst\\hidden.txt", "h", 8}});
     SetFileAttributesW((dst + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW((dst + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     Purge();
     EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\extra.txt@2", "DELETED dst\\hidden.txt@8", "DELETED dst\\only\\deep.txt@3",
                                     "DELETED dst\\ro.txt@7", "DELETED dst\\shared\\y.txt@5"}));
-    EXPECT_EQ(Snapshot(dst), (Tree{L"keep.txt=k", L"name=file named like a source folder", L"only\\", L"shared\\",
-                                   L"shared\\x.txt=x"}));
+    EXPECT_EQ(Snapshot(dst), (Tree{L"keep.txt=k", L"name=file", L"only\\", L"shared\\", L"shared\\x.txt=x"}));
     EXPECT_EQ(rec.nFailures, 0u);
-}
-
-TEST_F(PassTest, WithoutSubfoldersOnlyTopFilesAreRemoved)
-{
-    MakeFile(dst + L"\\top.txt", "t", 1);
-    MakeFile(dst + L"\\sub\\inner.txt", "i", 2);
+    // Without subfolders only top files are removed.
+    MakeFile(dst + L"\\top.txt", "t", 9);
+    rec.bSubFolders = 0;
+    ClearResults();
     Purge();
-    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\top.txt@1"}));
-    EXPECT_TRUE(FileExists(dst + L"\\sub\\inner.txt"));
+    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\top.txt@9"}));
 }
 
 TEST_F(PassTest, AFailedDeletionIsReportedAndCounted)
@@ -51,10 +41,8 @@ TEST_F(PassTest, CopyThenRemovalMirrorsTheTree)
 {
     rec.bSubFolders = 1;
     rec.nTimeMode = TIME_DIFFERENT;
-    MakeFile(src + L"\\a.txt", "a2", 20);
-    MakeFile(src + L"\\s\\b.txt", "b", 30);
-    MakeFile(dst + L"\\a.txt", "a1-newer", 40);
-    MakeFile(dst + L"\\s\\gone.txt", "g", 5);
+    Stage(root.path, {{L"src\\a.txt", "a2", 20}, {L"src\\s\\b.txt", "b", 30}, {L"dst\\a.txt", "a1-newer", 40},
+                      {L"dst\\s\\gone.txt", "g", 5}});
     Mirror();
     PurgeFolder(dst.c_str(), src.c_str(), &rec);
     EXPECT_EQ(Snapshot(dst), Snapshot(src));

@@ -61,6 +61,21 @@ void MakeFile(const std::wstring &path, const std::string &content, long long se
     MakeFile(path, content, TimeAt(seconds));
 }
 
+void Stage(const std::wstring &root, std::initializer_list<Entry> entries)
+{
+    for (const Entry &entry : entries)
+    {
+        std::wstring path = root + L"\\" + entry.path;
+        if (entry.content)
+            MakeFile(path, entry.content, entry.seconds);
+        else
+        {
+            MakeFolder(path);
+            SetWriteTime(path, TimeAt(entry.seconds));
+        }
+    }
+}
+
 void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed, const FILETIME *written)
 {
     HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <initializer_list>
 #include <vector>
 
 // A fresh folder under the temporary folder, removed with its contents when
@@ -32,6 +33,15 @@ long long SecondsOf(const FILETIME &ft);
 void MakeFile(const std::wstring &path, const std::string &content, const FILETIME &written);
 void MakeFile(const std::wstring &path, const std::string &content, long long seconds);
 void MakeFolder(const std::wstring &path);
+// A tree below root in one go: each entry a relative path, its content (null
+// for a folder) and its last write time in seconds after 2020.
+struct Entry
+{
+    const wchar_t *path;
+    const char *content;
+    long long seconds;
+};
+void Stage(const std::wstring &root, std::initializer_list<Entry> entries);
 void SetWriteTime(const std::wstring &path, const FILETIME &written);
 void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME *accessed, const FILETIME *written);
 
