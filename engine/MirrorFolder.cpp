@@ -103,8 +103,6 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
             dwError = ERROR_ACCESS_DENIED;
         else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
             dwError = ERROR_CANT_ACCESS_FILE;
-        else if (!IsCarriableTime(&pfd->ftLastWriteTime))
-            dwError = ERROR_INVALID_TIME;
         else
         {
             if (!pFolder->bSwept)

@@ -16,7 +16,7 @@ cd "$work/src"
 breakages=$(cat <<'LIST'
 deletions-not-counted@@engine/Report.cpp@@s/ \|\| code == RESULT_DELETE_FAILED//@@FailedDeletion|ExitCodeSays
 creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCreationTime;/return &pfd->ftLastWriteTime;/@@DateWindowBy
-protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\)/return FALSE \&\& (dwDest & FILE_ATTRIBUTE_READONLY)/@@FailedCopies|OtherProgramsHold
+protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IdentifyFolder/if (0 \&\& IdentifyFolder/@@SpeltAnotherWay|NestedTrees

@@ -186,7 +186,9 @@ TEST_F(SeamTest, WhatCannotBeListedOrAddressedKeepsEverythingBelowIt)
     MakeFile(src + L"\\locked\\inside.txt", "i", 1);
     g_unlistable[src + L"\\locked"] = ERROR_ACCESS_DENIED;
     g_injected[src + L"\\unplugged"] = Injected(L"unplugged", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK);
-    g_injected[src + L"\\a\\b"] = Injected(L"a\\b", FILE_ATTRIBUTE_ARCHIVE);
+    g_injected[src + L"\\sys\\in.txt"] = Injected(L"sys\\in.txt", FILE_ATTRIBUTE_ARCHIVE);
+    MakeFile(src + L"\\sys\\in.txt", "in", 7);
+    SetFileAttributesW((src + L"\\sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     g_injected[dst + L"\\sys\\victim.txt"] = Injected(L"sys\\victim.txt", FILE_ATTRIBUTE_ARCHIVE);
     for (const wchar_t *kept : {L"\\locked\\old.txt", L"\\unplugged\\old.txt", L"\\sys\\victim.txt"})
         MakeFile(dst + kept, "kept", 2);
@@ -197,8 +199,8 @@ TEST_F(SeamTest, WhatCannotBeListedOrAddressedKeepsEverythingBelowIt)
     PurgeFolder(dst.c_str(), src.c_str(), &rec);
     rec.bSubFolders = 1;
     PurgeFolder(dst.c_str(), src.c_str(), &rec);
-    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\extra.txt@3", "FAILED src\\a\\b@7", "FAILED src\\locked@" +
-                                       std::to_string(SecondsOf(WriteTimeOf(src + L"\\locked"))), "FAILED src\\unplugged@7",
+    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\extra.txt@3", "FAILED src\\locked@" +
+                                       std::to_string(SecondsOf(WriteTimeOf(src + L"\\locked"))), "FAILED src\\sys\\in.txt@7", "FAILED src\\unplugged@7",
                                        "UNDELETED dst\\sys\\victim.txt@7", "UNDELETED dst\\sys\\victim.txt@7"}));
     EXPECT_EQ(Snapshot(dst), (Tree{L"locked\\", L"locked\\old.txt=kept", L"sys\\", L"sys\\victim.txt=kept",
                                    L"unplugged\\", L"unplugged\\old.txt=kept"}));
