@@ -36,14 +36,3 @@ TEST_F(PassTest, AFailedDeletionIsReportedAndCounted)
     EXPECT_EQ(rec.nFailures, 1u);
     EXPECT_TRUE(FileExists(dst + L"\\busy.txt"));
 }
-
-TEST_F(PassTest, CopyThenRemovalMirrorsTheTree)
-{
-    rec.bSubFolders = 1;
-    rec.nTimeMode = TIME_DIFFERENT;
-    Stage(root.path, {{L"src\\a.txt", "a2", 20}, {L"src\\s\\b.txt", "b", 30}, {L"dst\\a.txt", "a1-newer", 40},
-                      {L"dst\\s\\gone.txt", "g", 5}});
-    Mirror();
-    PurgeFolder(dst.c_str(), src.c_str(), &rec);
-    EXPECT_EQ(Snapshot(dst), Snapshot(src));
-}
