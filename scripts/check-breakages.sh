@@ -32,6 +32,7 @@ date-window-half-enabled@@ui/MainDlg.cpp@@s/id <= IDC_TO_TIME; id\+\+/id < IDC_T
 last-dropped-item@@ui/FolderEdit.cpp@@s/DragQueryFileW\(hDrop, 0, szPath, MAX_PATH\)/DragQueryFileW(hDrop, DragQueryFileW(hDrop, 0xFFFFFFFF, NULL, 0) - 1, szPath, MAX_PATH)/@@DropSets
 library-from-anywhere@@ui/ResourceModule.cpp@@s/LoadLibraryExW\(szPath, NULL, 0\)/LoadLibraryExW(c_szLibrary, NULL, 0)/@@OptionalLibrary
 satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)/@@UnusableSatellite
+satellite-any-version@@ui/ResourceModule.cpp@@s/nOwn == nSatellite;/TRUE;/@@UnusableSatellite
 default-over-stored@@settings/Settings.cpp@@s/if \(!save && !bAnyChecked && defaultId != 0\)/if (!save \&\& defaultId != 0)/@@StoredValues
 text-stored-cut@@settings/Settings.cpp@@s/if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST

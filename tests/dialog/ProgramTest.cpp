@@ -81,6 +81,7 @@ TEST(SatelliteTest, AnUnusableSatelliteFallsBackToTheProgramsOwnResources)
         {"truncated in the middle", valid.substr(0, valid.size() / 2)},
         {"headers only, with MZ", std::string("MZ") + random.substr(2, 60)},
         {"a folder", "<folder>"},
+        {"from another version (0.0)", std::string(valid).replace(valid.find("\xBD\x04\xEF\xFE") + 10, 1, 1, '\0')},
     };
     for (const auto &c : cases)
     {
