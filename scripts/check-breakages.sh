@@ -27,6 +27,7 @@ subfolder-digit-two@@batch/CommandLine.cpp@@s/ReadDigit\(args\[5\], L'1'/ReadDig
 long-field-cut@@ui/SyncThread.cpp@@s/return lstrlenW\(buffer\) <= PATH_MAX_CHARS;/buffer[PATH_MAX_CHARS] = 0; return TRUE;/@@CannotNameAFolder
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
 rows-in-utc@@ui/ResultList.cpp@@s/FileTimeToLocalFileTime\(time, &ftLocal\);/ftLocal = *time;/@@LocalDate|EveryCopyConflict
+picker-long-date@@ui/MainDlg.cpp@@s/\(LPARAM\)c_szPickerDate/0/g@@text_fits
 close-during-run@@ui/MainDlg.cpp@@s/if \(!IsRunning\(hDlg\)\)\n            EndDialog/EndDialog/@@OneRunAtATime
 date-window-half-enabled@@ui/MainDlg.cpp@@s/id <= IDC_TO_TIME; id\+\+/id < IDC_TO_TIME; id++/@@DateFilterBox
 last-dropped-item@@ui/FolderEdit.cpp@@s/DragQueryFileW\(hDrop, 0, szPath, MAX_PATH\)/DragQueryFileW(hDrop, DragQueryFileW(hDrop, 0xFFFFFFFF, NULL, 0) - 1, szPath, MAX_PATH)/@@DropSets

@@ -98,6 +98,57 @@ TEST_F(DialogTest, ControlsInTabOrderWithTheirTextsAndStates)
     EXPECT_EQ(0, (int)SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_GETCURSEL, 0, 0));
 }
 
+// Every text fits its control with 15 % to spare, in the dialog's own font,
+// in both templates, under this process's user locale (the suite runs this
+// under en-US and zh-HK): a date picker with every month and weekday of a
+// year, a time picker with hours through the day.
+TEST_F(DialogTest, EveryTextFitsItsControl)
+{
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    for (HMODULE hResources : {GetModuleHandleW(nullptr), EnglishSatellite()})
+    {
+        ASSERT_TRUE(Open(hResources));
+        HDC hdc = GetDC(hDlg);
+        SelectObject(hdc, (HFONT)SendMessageW(hDlg, WM_GETFONT, 0, 0));
+        TEXTMETRICW tm;
+        GetTextMetricsW(hdc, &tm);
+        for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
+        {
+            wchar_t className[64] = L"";
+            GetClassNameW(hChild, className, 64);
+            DWORD type = GetWindowLongW(hChild, GWL_STYLE) & BS_TYPEMASK;
+            bool picker = !lstrcmpiW(className, L"SysDateTimePick32");
+            // What a frame, box, button or margins take from the control's width.
+            int taken = picker ? GetSystemMetrics(SM_CXVSCROLL) + 2 * edge
+                        : lstrcmpiW(className, L"Button") ? 0
+                        : type == BS_GROUPBOX ? 2 * tm.tmAveCharWidth
+                        : type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON ? GetSystemMetrics(SM_CXMENUCHECK) + 2 * edge
+                        : 2 * (edge + GetSystemMetrics(SM_CXFOCUSBORDER));
+            if (!picker && lstrcmpiW(className, L"Static") && lstrcmpiW(className, L"Button"))
+                continue;  // fields, the list and the date kinds show no text of the template's
+            RECT rc;
+            GetClientRect(hChild, &rc);
+            for (int n = 0; n < (picker ? 12 * 7 : 1); n++)
+            {
+                // Days 22 to 28 of each month: every weekday once, each with two digits.
+                SYSTEMTIME st = {2025, (WORD)(1 + n / 7), 0, (WORD)(22 + n % 7), (WORD)(n % 24), 58, 58};
+                FILETIME ft;
+                SystemTimeToFileTime(&st, &ft);
+                FileTimeToSystemTime(&ft, &st);  // fills in the weekday
+                if (picker)
+                    SendMessageW(hChild, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&st);
+                std::wstring text = WindowText(hChild);
+                SIZE size = {};
+                GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
+                EXPECT_LE(size.cx * 115 / 100, rc.right - taken)
+                    << "control " << GetDlgCtrlID(hChild) << " '" << Narrow(text) << "' is " << size.cx << " px";
+            }
+        }
+        ReleaseDC(hDlg, hdc);
+        Close();
+    }
+}
+
 TEST_F(DialogTest, DateFilterBoxEnablesAndDisablesTheWholeDateWindow)
 {
     ASSERT_TRUE(Open());
