@@ -6,6 +6,12 @@
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 
+// The date pickers show the results list's own picture. The user's long date
+// ("Wednesday, September 24, 2025") is wider than the template's pickers in
+// many locales, and no wider picker pair fits beside the date kinds; digits
+// keep one width in every locale and read the same as the rows they filter.
+static const WCHAR c_szPickerDate[] = L"MM'/'dd'/'yyyy";
+
 static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
 {
     WCHAR szText[UI_STRING_CHARS];
@@ -25,6 +31,8 @@ static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
         SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_ADDSTRING, 0, (LPARAM)szText);
     }
     SendDlgItemMessageW(hDlg, IDC_DATE_KIND, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(hDlg, IDC_FROM_DATE, DTM_SETFORMATW, 0, (LPARAM)c_szPickerDate);
+    SendDlgItemMessageW(hDlg, IDC_TO_DATE, DTM_SETFORMATW, 0, (LPARAM)c_szPickerDate);
 }
 
 // The enabled state of Synchronize is the one flag that says a run is in progress.

@@ -1,6 +1,7 @@
 // Where the dialog and its strings come from: a satellite file beside the
 // program ("Lunvex.exe.mui") when there is one, else the program itself.
 #include <windows.h>
+#include <winver.h>
 #include "Dialog.h"
 
 // Folder of the running program, with its trailing backslash; returns the length.
@@ -72,6 +73,33 @@ static BOOL IsSatelliteWhole(LPCWSTR path)
     return TRUE;
 }
 
+// The file version in a module's version resource; FALSE when it has none.
+static BOOL GetFileVersion(HMODULE hModule, ULONGLONG *pVersion)
+{
+    // VS_VERSIONINFO: three WORDs, the key "VS_VERSION_INFO" with its
+    // terminator, padding to a DWORD boundary, then the fixed part.
+    const DWORD dwFixedAt = (3 * sizeof(WORD) + sizeof(L"VS_VERSION_INFO") + 3) & ~(DWORD)3;
+    HRSRC hInfo = FindResourceW(hModule, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL hData = hInfo ? LoadResource(hModule, hInfo) : NULL;
+    const BYTE *data = hData ? (const BYTE *)LockResource(hData) : NULL;
+    if (!data || SizeofResource(hModule, hInfo) < dwFixedAt + sizeof(VS_FIXEDFILEINFO))
+        return FALSE;
+    const VS_FIXEDFILEINFO *fixed = (const VS_FIXEDFILEINFO *)(data + dwFixedAt);
+    if (fixed->dwSignature != VS_FFI_SIGNATURE)
+        return FALSE;
+    *pVersion = ((ULONGLONG)fixed->dwFileVersionMS << 32) | fixed->dwFileVersionLS;
+    return TRUE;
+}
+
+// A satellite left beside a newer program may lack or misplace what this
+// version's dialog needs: only one of the program's own version is taken.
+static BOOL IsOwnVersion(HMODULE hSatellite)
+{
+    ULONGLONG nOwn, nSatellite;
+    return GetFileVersion(GetModuleHandleW(NULL), &nOwn) && GetFileVersion(hSatellite, &nSatellite) &&
+           nOwn == nSatellite;
+}
+
 HMODULE GetResourceModule(void)
 {
     // 264 characters: a full 260-character path still takes ".mui".
@@ -83,9 +111,14 @@ HMODULE GetResourceModule(void)
         lstrcpyW(szPath + nLen, L".mui");
         if (GetFileAttributesW(szPath) != INVALID_FILE_ATTRIBUTES && IsSatelliteWhole(szPath))
         {
-            hModule = GetModuleHandleW(szPath);
-            if (!hModule)
-                hModule = LoadLibraryExW(szPath, NULL, LOAD_LIBRARY_AS_DATAFILE);
+            HMODULE hFound = GetModuleHandleW(szPath);
+            hModule = hFound ? hFound : LoadLibraryExW(szPath, NULL, LOAD_LIBRARY_AS_DATAFILE);
+            if (hModule && !IsOwnVersion(hModule))
+            {
+                if (!hFound)
+                    FreeLibrary(hModule);
+                hModule = NULL;
+            }
         }
     }
     if (!hModule)

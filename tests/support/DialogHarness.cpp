@@ -1,4 +1,5 @@
 #include "DialogHarness.h"
+#include "TestFiles.h"
 #include <commctrl.h>
 #include <objbase.h>
 
@@ -37,10 +38,17 @@ void DialogTest::TearDown()
     CoUninitialize();
 }
 
-bool DialogTest::Open()
+HMODULE EnglishSatellite()
 {
-    hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDlgProc,
-                              (LPARAM)&record);
+    HMODULE hModule = LoadLibraryExW(BesideTests(L"en-US\\Lunvex.exe.mui").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    EXPECT_TRUE(hModule != nullptr) << "no English satellite in the build";
+    return hModule;
+}
+
+bool DialogTest::Open(HMODULE hResources)
+{
+    hDlg = CreateDialogParamW(hResources ? hResources : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
+                              nullptr, MainDlgProc, (LPARAM)&record);
     EXPECT_TRUE(hDlg != nullptr) << "CreateDialogParamW failed, error " << GetLastError();
     ShowWindow(hDlg, SW_SHOW);
     Pump(50);

@@ -16,6 +16,9 @@ void PumpMessages(HWND hDlg, DWORD ms);
 void PostKey(HWND hDlg, UINT vk);
 std::wstring WindowText(HWND hWnd);
 
+// The product's English satellite, mapped as data.
+HMODULE EnglishSatellite();
+
 // The dialog with its run record. Settings go to a private registry key that
 // stands in for HKEY_CURRENT_USER, fresh for each test, so tests neither see
 // nor change the real user's settings nor each other's.
@@ -29,8 +32,9 @@ protected:
     void SetUp() override;
     // Ends a run still going and the dialog, and puts HKEY_CURRENT_USER back.
     void TearDown() override;
-    // Creates the dialog, which loads the settings.
-    bool Open();
+    // Creates the dialog from the template in hResources (the test program's
+    // own when null), which loads the settings.
+    bool Open(HMODULE hResources = nullptr);
     // Waits for a run still going, then destroys the dialog (saving settings).
     void Close();
     HWND Item(int id) const { return GetDlgItem(hDlg, id); }
