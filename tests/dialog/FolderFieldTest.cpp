@@ -112,17 +112,21 @@ TEST_F(InteractiveTest, DropSetsTheFieldToTheFirstItemWholeOrNotAtAll)
 
 TEST_F(InteractiveTest, BrowserOpensOnTheFieldsFolderAndCancelKeepsTheField)
 {
-    std::wstring leaf = dst.substr(dst.rfind(L'\\') + 1);
-    SetDlgItemTextW(hDlg, IDC_SOURCE, dst.c_str());
+    // A folder right below C:, away from the temporary folder whose many
+    // test trees (and volumes mounted there) the browser would list first.
+    std::wstring folder = L"C:\\lvx-browse-" + std::to_wstring(GetCurrentProcessId()), leaf = folder.substr(3);
+    MakeFolder(folder);
+    SetDlgItemTextW(hDlg, IDC_SOURCE, folder.c_str());
     BrowserAnswer cancelled = Browse(hDlg, IDC_SOURCE, IDCANCEL, leaf);
-    ASSERT_TRUE(cancelled.hBrowser) << "no folder browser appeared";
+    EXPECT_TRUE(cancelled.hBrowser) << "no folder browser appeared";
     EXPECT_EQ(cancelled.shown, leaf) << "the browser did not open on the field's folder";
-    EXPECT_EQ(ItemText(IDC_SOURCE), dst);
+    EXPECT_EQ(ItemText(IDC_SOURCE), folder);
 
     // Accepted as it opened, the browser returns the folder the field named.
     SetDlgItemTextW(hDlg, IDC_SOURCE, L"");
-    SetDlgItemTextW(hDlg, IDC_DEST, dst.c_str());
+    SetDlgItemTextW(hDlg, IDC_DEST, folder.c_str());
     BrowserAnswer accepted = Browse(hDlg, IDC_DEST, IDOK, leaf);
     EXPECT_EQ(accepted.shown, leaf);
-    EXPECT_EQ(lstrcmpiW(ItemText(IDC_DEST).c_str(), dst.c_str()), 0) << Narrow(ItemText(IDC_DEST));
+    EXPECT_EQ(lstrcmpiW(ItemText(IDC_DEST).c_str(), folder.c_str()), 0) << Narrow(ItemText(IDC_DEST));
+    RemoveTree(folder);
 }

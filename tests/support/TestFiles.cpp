@@ -15,7 +15,9 @@ TempDir::TempDir()
     while (!CreateDirectoryW(path.c_str(), nullptr));
 }
 
-TempDir::~TempDir() { RemoveTree(path); }
+// From the Linux side: Wine can remove neither a link to a folder nor what
+// a test mounted, and rm never follows a link.
+TempDir::~TempDir() { RunUnix(L"rm -rf '" + UnixPath(path) + L"'"); }
 
 FolderPair::FolderPair()
 {
@@ -204,8 +206,10 @@ int RunUnix(const std::wstring &command)
     // Wine starts a Linux program named by its Windows path, but neither its
     // end nor its exit code reach the process handle: a shell writes the
     // code to a file, which is waited for.
-    TempDir status;
-    std::wstring done = status / L"code", written = UnixPath(done);
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring done = base + std::wstring(L"lvx-status-") + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(g_nextDir++), written = UnixPath(done);
     std::wstring line = L"/bin/sh -c \"" + command + L"; echo $? > '" + written + L"~'; mv '" + written + L"~' '" +
                         written + L"'\"";
     STARTUPINFOW si = {sizeof si};
@@ -216,7 +220,9 @@ int RunUnix(const std::wstring &command)
     CloseHandle(pi.hProcess);
     for (int i = 0; i < 3000 && !FileExists(done); i++)
         Sleep(10);
-    return FileExists(done) ? atoi(ReadAll(done).c_str()) : -1;
+    int code = FileExists(done) ? atoi(ReadAll(done).c_str()) : -1;
+    DeleteFileW(done.c_str());
+    return code;
 }
 
 void MakeLink(const std::wstring &link, const std::wstring &target)
