@@ -147,13 +147,3 @@ TEST(OptionalLibraryTest, LoadedOnlyFromTheProgramsFolderAndCalledOnce)
     SetEnvironmentVariableW(L"PATH", oldPath);
     EXPECT_EQ("", ReadLog(current.path) + ReadLog(onPath.path));
 }
-
-TEST(StartTest, FewerThanTwoFoldersOpenTheDialogAndTouchNothing)
-{
-    ProgramCopy copy;
-    MakeFile(copy.dir / L"src\\a.txt", "alpha", 100);
-    MakeFolder(copy.dir / L"dst");
-    ExpectBuiltInDialog(copy.exe, L"", copy.dir / L"dst");
-    ExpectBuiltInDialog(copy.exe, QuoteArgument(copy.dir / L"src"), copy.dir / L"dst");
-    EXPECT_EQ(Snapshot(copy.dir / L"dst"), std::vector<std::wstring>{});
-}

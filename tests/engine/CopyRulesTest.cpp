@@ -79,18 +79,6 @@ TEST_F(PassTest, CopyCarriesTheWriteTimeAndAConflictReportsSourceFirst)
     EXPECT_EQ(SecondsOf(WriteTimeOf(dst + L"\\a.txt")), 100);
 }
 
-TEST_F(PassTest, SubfolderTreeIsMadeEvenWhenNothingQualifies)
-{
-    Stage(src, {{L"a\\b\\f.txt", "f", 5}, {L"empty", nullptr, 5}, {L"top.txt", "t", 5}});
-    rec.nCopyWhich = COPY_EXISTING;
-    Mirror();  // without subfolders: nothing below the top
-    EXPECT_EQ(Snapshot(dst), Tree{});
-    rec.bSubFolders = 1;
-    Mirror();
-    EXPECT_TRUE(Results().empty());
-    EXPECT_EQ(Snapshot(dst), (Tree{L"a\\", L"a\\b\\", L"empty\\"}));
-}
-
 TEST_F(PassTest, DateWindowIsInclusiveTestsOnlySourceFilesAndReportsTheWriteTime)
 {
     rec.bSubFolders = rec.bDateFilter = 1;

@@ -177,21 +177,3 @@ TEST_F(FaultTest, DeepTreePastThePathLimit)
     CloseHandle(hThread);
     EXPECT_EQ(exitCode, 1u);
 }
-
-TEST_F(FaultTest, UnusualNamesCopiedAndRemoved)
-{
-    std::vector<std::wstring> names = {
-        L"資料夾\\報告 2024.txt", L"\U0001F600 photo \U0001F4F7.jpg", L"  spaced  name.txt",
-        L".leading-dot",          L"multi.part.name.tar.gz",         L"quote'and&ampersand;.txt",
-    };
-    // The longest name whose path still fits in MAX_PATH (and in a Linux name).
-    names.push_back(std::wstring(std::min<size_t>(MAX_PATH - 2 - std::max(src.size(), dst.size()), 255), L'n'));
-    for (size_t i = 0; i < names.size(); i++)
-        MakeFile(src + L"\\" + names[i], "content " + std::to_string(i), 100 + (long long)i);
-    EXPECT_EQ(RunLunvex({src, dst, L"0", L"0", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), Snapshot(src));
-    for (const std::wstring &name : names)
-        DeleteFileW((src + L"\\" + name).c_str());
-    EXPECT_EQ(RunLunvex({src, dst, L"0", L"0", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), (Tree{L"資料夾\\"}));
-}

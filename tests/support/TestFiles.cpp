@@ -58,11 +58,6 @@ void MakeFile(const std::wstring &path, const std::string &content, const FILETI
     CloseHandle(h);
 }
 
-void MakeFile(const std::wstring &path, const std::string &content, long long seconds)
-{
-    MakeFile(path, content, TimeAt(seconds));
-}
-
 void Stage(const std::wstring &root, std::initializer_list<Entry> entries)
 {
     for (const Entry &entry : entries)
@@ -103,13 +98,11 @@ std::string ReadAll(const std::wstring &path)
     return text;
 }
 
-static DWORD AttributesOf(const std::wstring &path)
+bool FileExists(const std::wstring &path)
 {
     DWORD a = GetFileAttributesW(path.c_str());
-    return a == INVALID_FILE_ATTRIBUTES ? 0 : a | 0x80000000;  // the top bit says "exists"
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
-bool FileExists(const std::wstring &path) { return (AttributesOf(path) & 0x80000010) == 0x80000000; }
-bool FolderExists(const std::wstring &path) { return (AttributesOf(path) & 0x80000010) == 0x80000010; }
 
 FILETIME WriteTimeOf(const std::wstring &path)
 {

@@ -31,7 +31,10 @@ long long SecondsOf(const FILETIME &ft);
 
 // Creates the file (and its folders) with the given content and last write time.
 void MakeFile(const std::wstring &path, const std::string &content, const FILETIME &written);
-void MakeFile(const std::wstring &path, const std::string &content, long long seconds);
+inline void MakeFile(const std::wstring &path, const std::string &content, long long seconds)
+{
+    MakeFile(path, content, TimeAt(seconds));
+}
 void MakeFolder(const std::wstring &path);
 // A tree below root in one go: each entry a relative path, its content (null
 // for a folder) and its last write time in seconds after 2020.
@@ -47,7 +50,6 @@ void SetTimes(const std::wstring &path, const FILETIME *created, const FILETIME 
 
 std::string ReadAll(const std::wstring &path);
 bool FileExists(const std::wstring &path);
-bool FolderExists(const std::wstring &path);
 FILETIME WriteTimeOf(const std::wstring &path);
 void RemoveTree(const std::wstring &path);
 
