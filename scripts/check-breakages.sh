@@ -53,6 +53,7 @@ library-from-anywhere@@ui/ResourceModule.cpp@@s/LoadLibraryExW\(szPath, NULL, 0\
 satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)/@@UnusableSatellite
 satellite-any-version@@ui/ResourceModule.cpp@@s/nOwn == nSatellite;/TRUE;/@@UnusableSatellite
 default-over-stored@@settings/Settings.cpp@@s/if \(!save && !bAnyChecked && defaultId != 0\)/if (!save \&\& defaultId != 0)/@@StoredValues
+log-file-touched@@engine/RunGuard.cpp@@s/if \(!record->pLog \|\| !logName/if (1 || !logName/@@TheLogSays
 text-stored-cut@@settings/Settings.cpp@@s/else if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/else if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST
 )
