@@ -44,8 +44,13 @@
 #define IDS_KIND_CREATED        5
 #define IDS_KIND_ACCESSED       6
 
-/* Images, always loaded from the program's own module */
+/* Images, always loaded from the program's own module: the icon, and the
+   status pictures in strips of 16 (IDB_STATUS) to 32 pixels */
 #define IDI_APP                 1
 #define IDB_STATUS              1
+#define IDB_STATUS_20           2
+#define IDB_STATUS_24           3
+#define IDB_STATUS_28           4
+#define IDB_STATUS_32           5
 
 #endif /* LUNVEX_RESOURCE_H */

@@ -20,8 +20,14 @@ static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
     PersistSettings(hDlg, FALSE);
     SubclassFolderEdit(hDlg, IDC_SOURCE);
     SubclassFolderEdit(hDlg, IDC_DEST);
-    SendMessageW(hDlg, WM_SETICON, ICON_BIG,
-                 (LPARAM)LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDI_APP)));
+    HINSTANCE hInstance = GetModuleHandleW(NULL);
+    SendMessageW(hDlg, WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_APP)));
+    // The caption's icon at its own size, not the big one shrunk. Not
+    // shared: a shared load hands back whichever size was cached first.
+    // Destroyed with the dialog.
+    SendMessageW(hDlg, WM_SETICON, ICON_SMALL,
+                 (LPARAM)LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), 0));
     SetUpResultList(hDlg, record->hList);
 
     HMODULE hResources = GetResourceModule();
@@ -87,6 +93,10 @@ static void OnCommand(HWND hDlg, WPARAM wParam, LPARAM lParam, SYNCPARAM *record
 static void OnDestroy(HWND hDlg)
 {
     PersistSettings(hDlg, TRUE);
+    // Taken off the window first, so nothing draws it once it is gone.
+    HICON hSmallIcon = (HICON)SendMessageW(hDlg, WM_SETICON, ICON_SMALL, 0);
+    if (hSmallIcon)
+        DestroyIcon(hSmallIcon);
 }
 
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)

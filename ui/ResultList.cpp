@@ -9,24 +9,98 @@
 #define ROW_LAST 0xFFFFFF
 // Date and time texts; the fixed pictures need far fewer characters.
 #define ROW_TEXT_CHARS 32
-// Pixel widths of the status, date and time columns; the path column takes
-// the rest of the list beside a vertical scroll bar.
+// Widths of the status, date and time columns at 96 DPI, grown with the
+// display's DPI; the path column takes the rest of the list beside a
+// vertical scroll bar.
 #define FIXED_COLUMNS 3
+#define DATE_COLUMN 1
+#define TIME_COLUMN 2
 static const int c_nColumnWidths[FIXED_COLUMNS] = {24, 70, 85};
+// What the list leaves around a cell's text at 96 DPI; less cuts the text.
+#define CELL_TEXT_PADDING 12
+
+// The status pictures come in strips of these sizes, smallest first, all
+// drawn from the same shapes by scripts/make-assets.py.
+typedef struct tagSTATUSSTRIP
+{
+    int nSize;  // width and height of one picture, in pixels
+    WORD id;    // its bitmap resource
+} STATUSSTRIP;
+static const STATUSSTRIP c_statusStrips[] = {
+    {16, IDB_STATUS}, {20, IDB_STATUS_20}, {24, IDB_STATUS_24}, {28, IDB_STATUS_28}, {32, IDB_STATUS_32},
+};
+
+// The largest strip whose pictures are no larger than the system's small
+// icons, which grow with the display's DPI as the row text does.
+static const STATUSSTRIP *PickStatusStrip(void)
+{
+    int nSmallIcon = GetSystemMetrics(SM_CXSMICON);
+    const STATUSSTRIP *pStrip = &c_statusStrips[0];
+    for (int i = 1; i < (int)ARRAYSIZE(c_statusStrips); i++)
+    {
+        if (c_statusStrips[i].nSize <= nSmallIcon)
+            pStrip = &c_statusStrips[i];
+    }
+    return pStrip;
+}
+
+// A row's date and time texts, in fixed pictures whatever the locale:
+// MM/dd/yyyy and the designator then hh:mm:ss ("AM 01:05:09").
+static BOOL FormatRowTime(const SYSTEMTIME *pTime, LPWSTR szDate, LPWSTR szTime)
+{
+    return GetDateFormatW(0, 0, pTime, L"MM'/'dd'/'yyyy", szDate, ROW_TEXT_CHARS) &&
+           GetTimeFormatW(0, 0, pTime, L"tt hh':'mm':'ss", szTime, ROW_TEXT_CHARS);
+}
+
+// Widens the date and time columns where their texts need more than the
+// scaled widths: the dialog's font or the locale's designators may be wider
+// than the widths were made for. Digits are alike in width in dialog fonts,
+// so a morning and an afternoon cover every row.
+static void FitRowTimes(HWND hList, int nDpi, int nWidths[])
+{
+    static const WORD c_wHours[] = {10, 22};
+    int nPadding = MulDiv(CELL_TEXT_PADDING, nDpi, USER_DEFAULT_SCREEN_DPI);
+    for (int i = 0; i < (int)ARRAYSIZE(c_wHours); i++)
+    {
+        SYSTEMTIME st = {2026, 12, 1, 28, c_wHours[i], 58, 58, 0};
+        WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
+        if (!FormatRowTime(&st, szDate, szTime))
+            continue;
+        int nDate = (int)SendMessageW(hList, LVM_GETSTRINGWIDTHW, 0, (LPARAM)szDate) + nPadding;
+        int nTime = (int)SendMessageW(hList, LVM_GETSTRINGWIDTHW, 0, (LPARAM)szTime) + nPadding;
+        if (nWidths[DATE_COLUMN] < nDate)
+            nWidths[DATE_COLUMN] = nDate;
+        if (nWidths[TIME_COLUMN] < nTime)
+            nWidths[TIME_COLUMN] = nTime;
+    }
+}
 
 void SetUpResultList(HWND hDlg, HWND hList)
 {
     // The pictures always come from the program itself, never a satellite;
     // the yellow top-left pixel becomes transparent.
-    HIMAGELIST hImages = ImageList_LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDB_STATUS), 16, 0,
-                                              CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    const STATUSSTRIP *pStrip = PickStatusStrip();
+    HIMAGELIST hImages = ImageList_LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(pStrip->id), pStrip->nSize,
+                                              0, CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
     SendMessageW(hList, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)hImages);
 
+    // The program is DPI-aware for the whole system (its manifest), so the
+    // screen's DPI is the one it is drawn at. The per-window and per-monitor
+    // calls need a newer Windows than the manifest supports.
+    HDC hdc = GetDC(hList);
+    int nDpi = hdc ? GetDeviceCaps(hdc, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (hdc)
+        ReleaseDC(hList, hdc);
+    int nWidths[FIXED_COLUMNS + 1];
+    for (int i = 0; i < FIXED_COLUMNS; i++)
+        nWidths[i] = MulDiv(c_nColumnWidths[i], nDpi, USER_DEFAULT_SCREEN_DPI);
+    FitRowTimes(hList, nDpi, nWidths);
     RECT rc;
     GetClientRect(hList, &rc);
-    int nPathWidth = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+    nWidths[FIXED_COLUMNS] = rc.right - GetSystemMetrics(SM_CXVSCROLL);
     for (int i = 0; i < FIXED_COLUMNS; i++)
-        nPathWidth -= c_nColumnWidths[i];
+        nWidths[FIXED_COLUMNS] -= nWidths[i];
+
     HMODULE hResources = GetResourceModule();
     WCHAR szTitle[UI_STRING_CHARS];
     for (int i = 0; i <= FIXED_COLUMNS; i++)
@@ -36,7 +110,7 @@ void SetUpResultList(HWND hDlg, HWND hList)
             LoadUiString(hResources, IDS_COL_DATE + i - 1, szTitle, ARRAYSIZE(szTitle));
         LVCOLUMNW column = {};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = i < FIXED_COLUMNS ? c_nColumnWidths[i] : nPathWidth;
+        column.cx = nWidths[i];
         column.pszText = szTitle;
         SendMessageW(hList, LVM_INSERTCOLUMNW, i, (LPARAM)&column);
     }
@@ -55,15 +129,13 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
 
 void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path)
 {
-    // Local time with the zone's offset in force now, in fixed pictures
-    // whatever the locale: MM/dd/yyyy and "AM hh:mm:ss". A time that cannot
-    // be shown leaves both cells empty rather than showing something made up.
+    // Local time with the zone's offset in force now. A time that cannot be
+    // shown leaves both cells empty rather than showing something made up.
     FILETIME ftLocal;
     SYSTEMTIME st;
     WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
     if (!FileTimeToLocalFileTime(time, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
-        !GetDateFormatW(0, 0, &st, L"MM'/'dd'/'yyyy", szDate, ARRAYSIZE(szDate)) ||
-        !GetTimeFormatW(0, 0, &st, L"tt hh':'mm':'ss", szTime, ARRAYSIZE(szTime)))
+        !FormatRowTime(&st, szDate, szTime))
         szDate[0] = szTime[0] = L'\0';
 
     LVITEMW item = {};

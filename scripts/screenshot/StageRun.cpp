@@ -3,7 +3,7 @@
 // PROGRAM with no arguments, sets the folders and options, the date window
 // to the whole of 2024, and runs it, so the list shows every kind of row: a
 // copy, a conflict, a deletion, and a copy and a deletion that fail because
-// this program holds their destination files open. Then it writes the
+// this program holds their files open. Then it writes the
 // dialog's window rectangle ("left top width height") to READY and exits,
 // leaving the dialog open for the picture. Exit code 2 when anything fails.
 #include <windows.h>
@@ -27,8 +27,12 @@ static const STAGEFILE c_files[] = {
     {FALSE, L"notes.txt", 6, 3, 8, 30, FALSE},
     {TRUE, L"photos\\team.jpg", 7, 12, 5, 45, FALSE},
     {TRUE, L"reports\\budget.xlsx", 3, 4, 1, 15, FALSE},
-    {TRUE, L"slides.pptx", 8, 2, 3, 20, FALSE},  // its older copy is held open: the copy fails
-    {FALSE, L"slides.pptx", 4, 18, 9, 0, TRUE},
+    // Held open, as by a program still writing it: the copy fails. (Holding
+    // the destination's copy instead fails it too, but Wine's ReplaceFileW
+    // leaves a temporary file behind at each try, which the removal pass
+    // then lists as deleted.)
+    {TRUE, L"slides.pptx", 8, 2, 3, 20, TRUE},
+    {FALSE, L"slides.pptx", 4, 18, 9, 0, FALSE},
     {FALSE, L"app.log", 9, 9, 7, 10, TRUE},  // not in the source, held open: the deletion fails
     {FALSE, L"old-draft.docx", 2, 10, 4, 5, FALSE},  // not in the source: deleted
 };
