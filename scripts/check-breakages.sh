@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 work=$here/build-breakage
 build=$work/build
 mkdir -p "$work/src"
-(cd "$here" && git ls-files -z | rsync -a --from0 --files-from=- ./ "$work/src/")
+(cd "$here" && git ls-files -z | rsync -rlc --from0 --files-from=- ./ "$work/src/")
 cd "$work/src"
 
 # name @@ file @@ perl substitution (applied to the whole file) @@ ctest -R pattern
