@@ -359,8 +359,8 @@ def main():
         tools.append(t)
 
     trees_dir, rows = os.path.join(work, "quick-trees" if a.quick else "trees"), []
-    for spec in QUICK_TREES if a.quick else TREES:
-        tree = prepare_tree(trees_dir, *spec)
+    for layout in QUICK_TREES if a.quick else TREES:
+        tree = prepare_tree(trees_dir, *layout)
         try:
             rows += measure_tree(tree, tools, values, a.reps, work)
         finally:
