@@ -1,5 +1,6 @@
 // What the passes treat as a link.
 #include "PassHelpers.h"
+#include <shlwapi.h>
 
 BOOL IsLink(DWORD dwAttributes, DWORD dwTag)
 {
@@ -27,8 +28,11 @@ BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder)
         lstrcpynW(szFolder, path, nNameAt + 1);
         pFolder->bIdentified = TRUE;
         if (!IdentifyFolder(szFolder, &pFolder->id))
-            pFolder->id.szFinal[0] = L'\0';
+            pFolder->id.bHasId = FALSE, pFolder->id.szFinal[0] = L'\0';
     }
+    // Where the entry really is: its final path's name, and the folder that
+    // holds it judged by identity (the drive letter the platform names it by
+    // may change between two calls).
     WCHAR szFinal[REPORT_PATH_BUFFER];
     HANDLE hEntry = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
@@ -36,12 +40,13 @@ BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder)
         return FALSE;  // whatever comes next fails on its own and says why
     DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(hEntry);
-    // Where the platform tells no final paths, a link is known by its reparse tag alone.
-    LPCWSTR folder = pFolder->id.szFinal;
-    int nFolder = lstrlenW(folder);
-    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER || nFolder == 0)
+    // Where the platform tells neither, a link is known by its reparse tag alone.
+    LPWSTR name = nLen && nLen < REPORT_PATH_BUFFER ? StrRChrW(szFinal, NULL, L'\\') : NULL;
+    if (!name || (!pFolder->id.bHasId && !pFolder->id.szFinal[0]))
         return FALSE;
-    int nName = nFolder + (folder[nFolder - 1] == L'\\' ? 0 : 1);
-    return !IsWithinPath(szFinal, folder) || (int)nLen <= nName || szFinal[nName - 1] != L'\\' ||
-           CompareStringOrdinal(szFinal + nName, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL;
+    if (CompareStringOrdinal(name + 1, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL)
+        return TRUE;
+    name[name[-1] == L':' ? 1 : 0] = L'\0';  // the folder ("\\?\C:\" keeps its backslash)
+    FOLDERID holder;
+    return !IdentifyFolder(szFinal, &holder) || !IsSameIdentity(&holder, &pFolder->id);
 }

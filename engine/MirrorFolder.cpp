@@ -8,7 +8,7 @@ enum { ACTION_PASS_OVER, ACTION_COPY, ACTION_CONFLICT };
 // that leads back to any of these would walk in a circle.
 typedef struct tagLINKSTEP
 {
-    WCHAR szHolder[REPORT_PATH_BUFFER];  // final path of the folder holding the link
+    WCHAR szHolder[PATH_BUFFER];  // the folder holding the link, as the walk reached it
     const struct tagLINKSTEP *pPrevious;
 } LINKSTEP;
 
@@ -142,6 +142,15 @@ static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, L
     return !record->bDestHoldsSource || !IdentifyFolder(dest, &id) || !IsSameIdentity(&id, &record->idSource);
 }
 
+// TRUE when path is the folder pId or lies below it. Judged by identity, not
+// by comparing final paths as text: which drive letter the platform names a
+// place by can change while a run goes (Wine, when a drive is added).
+static BOOL IsAtOrBelow(LPCWSTR path, const FOLDERID *pId)
+{
+    FOLDERID id;
+    return (IdentifyFolder(path, &id) && IsSameIdentity(&id, pId)) || IsBelowFolder(path, pId);
+}
+
 // A folder link in the source is followed only to a folder outside both
 // trees that holds neither; one into the source tree is passed over (its
 // files come through their own path); one that would walk in a circle, lead
@@ -153,18 +162,14 @@ static void FollowSourceLink(LPWSTR source, int a, LPCWSTR dest, const WIN32_FIN
     LINKSTEP step;
     step.pPrevious = pChain;
     lstrcpynW(step.szHolder, source, a + 1);
-    FOLDERID holder;
-    BOOL bKnown = IdentifyFolder(source, &target) && target.szFinal[0] && IdentifyFolder(step.szHolder, &holder) &&
-                  holder.szFinal[0] && record->idSource.szFinal[0] && record->idDest.szFinal[0];
-    if (bKnown)
-        lstrcpyW(step.szHolder, holder.szFinal);
-    BOOL bCircle = !bKnown;
+    BOOL bCircle = !IdentifyFolder(source, &target) || !target.szFinal[0];
+    // The link leads back to a folder the walk is in: it would never end.
     for (const LINKSTEP *p = &step; p && !bCircle; p = p->pPrevious)
-        bCircle = IsWithinPath(p->szHolder, target.szFinal);
-    if (!bCircle && IsWithinPath(target.szFinal, record->idSource.szFinal))
+        bCircle = IsAtOrBelow(p->szHolder, &target);
+    if (!bCircle && IsAtOrBelow(target.szFinal, &record->idSource))
         return;
-    if (bCircle || IsWithinPath(target.szFinal, record->idDest.szFinal) ||
-        IsWithinPath(record->idSource.szFinal, target.szFinal) || IsWithinPath(record->idDest.szFinal, target.szFinal))
+    if (bCircle || IsAtOrBelow(target.szFinal, &record->idDest) || IsAtOrBelow(record->szSourceRoot, &target) ||
+        IsAtOrBelow(record->szDestRoot, &target))
     {
         ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_RESOLVE_FILENAME, record);
         return;

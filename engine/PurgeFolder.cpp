@@ -2,17 +2,18 @@
 #include "Passes.h"
 #include "PassHelpers.h"
 
-// What the pass has proved about the source folder that matches the
-// destination folder it walks.
+// What the pass knows of the source folder that matches the destination
+// folder it walks.
 enum
 {
-    REFERENCE_LISTED,   // it exists and was listed in this run: names it lacks may go
-    REFERENCE_ABSENT,   // a listing of this run showed its parent lacks it: everything below may go
-    REFERENCE_UNKNOWN,  // nothing proved (cannot be listed, vanished, access denied): keep all
+    REFERENCE_PRESENT,  // it exists: each name it lacks is proved absent one by one
+    REFERENCE_ABSENT,   // its parent was read and lacks it: everything below may go
+    REFERENCE_UNKNOWN,  // nothing proved (vanished, access denied, unreachable): keep all
 };
 
-// A failed look-up is proof of nothing by itself: only a directory query of
-// the listed source folder that finds no such name is.
+// A failed look-up is proof of nothing by itself: only a query of the source
+// folder that reads it and finds no such name is. A folder that cannot be
+// read (denied, or behind a link whose drive is gone) answers otherwise.
 static BOOL IsProvedAbsent(LPCWSTR referencePath)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -24,16 +25,13 @@ static BOOL IsProvedAbsent(LPCWSTR referencePath)
 // The state of the source folder that matches a destination subfolder.
 static int ReferenceOf(LPWSTR referencePath, int nState)
 {
-    if (nState != REFERENCE_LISTED)
+    if (nState != REFERENCE_PRESENT)
         return nState;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    DWORD dwLookUp = LookUpEntry(referencePath, &data);
-    if (dwLookUp == ERROR_SUCCESS)
+    if (LookUpEntry(referencePath, &data) == ERROR_SUCCESS)
     {
         // A file of that name: the source has no such folder, so nothing below.
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return REFERENCE_ABSENT;
-        return IsFolderListable(referencePath) ? REFERENCE_LISTED : REFERENCE_UNKNOWN;
+        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? REFERENCE_PRESENT : REFERENCE_ABSENT;
     }
     return IsProvedAbsent(referencePath) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
@@ -116,5 +114,5 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
         if (!IdentifyFolder(reference, &id) || !IsSameIdentity(&id, &record->idSource))
             return;
     }
-    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_LISTED : REFERENCE_UNKNOWN, record);
+    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_PRESENT : REFERENCE_UNKNOWN, record);
 }

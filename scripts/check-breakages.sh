@@ -28,7 +28,7 @@ temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempNam
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return LookUpEntry\(referencePath, &data\) == ERROR_FILE_NOT_FOUND &&/return LookUpEntry(referencePath, \&data) != ERROR_SUCCESS \&\& 0 ==/@@OnlyNotFound|CannotBeListed
-unknown-source-purged@@engine/PurgeFolder.cpp@@s/\? REFERENCE_LISTED : REFERENCE_UNKNOWN;\n    }\n    return IsProvedAbsent/? REFERENCE_LISTED : REFERENCE_LISTED;\n    }\n    return IsProvedAbsent/@@CannotBeListed
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsProvedAbsent\(referencePath\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@CannotBeListed
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameFolder\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
 drive-relative-taken@@engine/RunGuard.cpp@@s/ \|\| IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/!IdentifyFolder\(record->szDestRoot, &record->idDest\) \|\|/(IdentifyFolder(record->szDestRoot, \&record->idDest), 0) ||/@@RefusedFolders

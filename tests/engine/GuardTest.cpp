@@ -71,7 +71,11 @@ TEST_F(PassTest, OneFolderSpeltAnotherWayIsStillTheSameFolder)
 {
     // "top" holds the source "work"; each spelling below names top another
     // way: \\?\, its 8.3 short name, a folder link, another drive letter.
-    std::wstring top = root / L"Long Folder Name", work = top + L"\\work";
+    // Wine remembers a drive by its folder's identity even after the drive is
+    // gone, so the folder Y: names is one that outlives the test program.
+    std::wstring top = BesideTests(L"Long Folder Name"), work = top + L"\\work";
+    MakeFolder(top);
+    RunUnix(L"rm -rf '" + UnixPath(top) + L"/work'");
     MakeFile(work + L"\\w.txt", "w", 1);
     MakeLink(root / L"link", top);
     WCHAR szShort[MAX_PATH];
@@ -106,7 +110,7 @@ TEST_F(PassTest, OneFolderSpeltAnotherWayIsStillTheSameFolder)
         EXPECT_EQ(Snapshot(work + L"\\backup"), (Tree{L"work\\", L"work\\w.txt=w"}));
         RemoveTree(work + L"\\backup");
     }
-    RunUnix(L"rm '" + drives + L"/y:'");
+    RunUnix(L"rm '" + drives + L"/y:'; rm -rf '" + UnixPath(top) + L"/work'");
 }
 
 TEST_F(PassTest, SourceLinksAreFollowedOnlyOutsideBothTrees)

@@ -99,6 +99,11 @@ DWORD FindEntry(LPCWSTR path, WIN32_FIND_DATAW *pfd)
         *pfd = g_injected[path];
         return ERROR_SUCCESS;
     }
+    // Asking a folder that cannot be listed for a name fails the same way.
+    std::wstring folder(path);
+    auto refused = g_unlistable.find(folder.substr(0, folder.rfind(L'\\')));
+    if (refused != g_unlistable.end())
+        return refused->second;
     HANDLE hFind = FindFirstFileW(path, pfd);
     if (hFind == INVALID_HANDLE_VALUE)
         return GetLastError();
