@@ -87,26 +87,35 @@ static HANDLE CreateTempFile(LPCWSTR destPath, int nNameAt, LPWSTR szTemp)
     return INVALID_HANDLE_VALUE;
 }
 
-static BOOL SameSizeAndTime(const BY_HANDLE_FILE_INFORMATION *pA, const BY_HANDLE_FILE_INFORMATION *pB)
+// What the copy needs to know of the open source, asked for by the classes
+// that read the file's own record only (the volume's record can cost a
+// round trip to another process, under Wine).
+typedef struct tagSOURCESTATE
 {
-    return pA->nFileSizeHigh == pB->nFileSizeHigh && pA->nFileSizeLow == pB->nFileSizeLow &&
-           CompareFileTime(&pA->ftLastWriteTime, &pB->ftLastWriteTime) == 0;
+    FILE_BASIC_INFO basic;     // times and attributes
+    FILE_STANDARD_INFO size;   // EndOfFile
+} SOURCESTATE;
+
+static BOOL ReadSourceState(HANDLE hSource, SOURCESTATE *pState)
+{
+    return GetFileInformationByHandleEx(hSource, FileBasicInfo, &pState->basic, sizeof(pState->basic)) &&
+           GetFileInformationByHandleEx(hSource, FileStandardInfo, &pState->size, sizeof(pState->size));
 }
 
 // Copies the source's data into the temporary file and gives it the
 // source's last write time and attributes (but read-only). pBefore receives
 // what the source was when the copy began.
-static DWORD CopyData(HANDLE hSource, HANDLE hTemp, BY_HANDLE_FILE_INFORMATION *pBefore)
+static DWORD CopyData(HANDLE hSource, HANDLE hTemp, SOURCESTATE *pBefore)
 {
-    BY_HANDLE_FILE_INFORMATION after;
-    if (!GetFileInformationByHandle(hSource, pBefore))
+    SOURCESTATE after;
+    if (!ReadSourceState(hSource, pBefore))
         return GetLastError();
-    if (!IsCarriableTime(&pBefore->ftLastWriteTime))
+    FILETIME ftWritten = {pBefore->basic.LastWriteTime.LowPart, (DWORD)pBefore->basic.LastWriteTime.HighPart};
+    if (!IsCarriableTime(&ftWritten))
         return ERROR_INVALID_TIME;
     // Room for the whole file first: a full disk shows before any data moves.
     FILE_ALLOCATION_INFO allocation;
-    allocation.AllocationSize.HighPart = (LONG)pBefore->nFileSizeHigh;
-    allocation.AllocationSize.LowPart = pBefore->nFileSizeLow;
+    allocation.AllocationSize = pBefore->size.EndOfFile;
     if (!SetFileInformationByHandle(hTemp, FileAllocationInfo, &allocation, sizeof(allocation)) &&
         GetLastError() == ERROR_DISK_FULL)
         return ERROR_DISK_FULL;
@@ -126,23 +135,23 @@ static DWORD CopyData(HANDLE hSource, HANDLE hTemp, BY_HANDLE_FILE_INFORMATION *
     }
     // Writers are kept out while the copy runs; a source that changed all
     // the same (a share that does not enforce it) is not published.
-    if (!GetFileInformationByHandle(hSource, &after))
+    if (!ReadSourceState(hSource, &after))
         return GetLastError();
-    if (!SameSizeAndTime(pBefore, &after))
+    if (after.size.EndOfFile.QuadPart != pBefore->size.EndOfFile.QuadPart ||
+        after.basic.LastWriteTime.QuadPart != pBefore->basic.LastWriteTime.QuadPart)
         return ERROR_SHARING_VIOLATION;
 
     FILE_BASIC_INFO basic;
     SecureZeroMemory(&basic, sizeof(basic));
-    basic.LastWriteTime.LowPart = pBefore->ftLastWriteTime.dwLowDateTime;
-    basic.LastWriteTime.HighPart = (LONG)pBefore->ftLastWriteTime.dwHighDateTime;
-    basic.FileAttributes = pBefore->dwFileAttributes & CARRIED_ATTRIBUTES & ~FILE_ATTRIBUTE_READONLY;
+    basic.LastWriteTime = pBefore->basic.LastWriteTime;
+    basic.FileAttributes = pBefore->basic.FileAttributes & CARRIED_ATTRIBUTES & ~FILE_ATTRIBUTE_READONLY;
     if (basic.FileAttributes == 0)
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (!SetFileInformationByHandle(hTemp, FileBasicInfo, &basic, sizeof(basic)))
         return GetLastError();
     // A platform that cannot keep the time stamps another: never publish that.
     FILETIME ftStored;
-    if (!GetFileTime(hTemp, NULL, NULL, &ftStored) || CompareFileTime(&ftStored, &pBefore->ftLastWriteTime))
+    if (!GetFileTime(hTemp, NULL, NULL, &ftStored) || CompareFileTime(&ftStored, &ftWritten))
         return ERROR_INVALID_TIME;
     return ERROR_SUCCESS;
 }
@@ -189,7 +198,7 @@ DWORD CopyFileWhole(LPCWSTR sourcePath, LPCWSTR destPath, int nNameAt, BOOL bRep
         CloseHandle(hSource);
         return dwError;
     }
-    BY_HANDLE_FILE_INFORMATION source;
+    SOURCESTATE source;
     DWORD dwError = CopyData(hSource, hTemp, &source);
     // On the disk before it takes the real name: after a power cut the name
     // must not hold a file of the right size and time but without its data,
@@ -205,8 +214,8 @@ DWORD CopyFileWhole(LPCWSTR sourcePath, LPCWSTR destPath, int nNameAt, BOOL bRep
         DeleteFileW(szTemp);
         return dwError;
     }
-    if (source.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(destPath, source.dwFileAttributes & CARRIED_ATTRIBUTES);
+    if (source.basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(destPath, source.basic.FileAttributes & CARRIED_ATTRIBUTES);
     return ERROR_SUCCESS;
 }
 

@@ -34,7 +34,7 @@ drive-relative-taken@@engine/RunGuard.cpp@@s/ \|\| IsDriveRelative\(source\) \|\
 missing-destination-taken@@engine/RunGuard.cpp@@s/!IdentifyFolder\(record->szDestRoot, &record->idDest\) \|\|/(IdentifyFolder(record->szDestRoot, \&record->idDest), 0) ||/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
-time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&pBefore->ftLastWriteTime\)\)\n        return ERROR_INVALID_TIME;//; s/if \(!GetFileTime\(hTemp, NULL, NULL, &ftStored\) \|\| CompareFileTime\(&ftStored, &pBefore->ftLastWriteTime\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
+time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&ftWritten\)\)\n        return ERROR_INVALID_TIME;//; s/if \(!GetFileTime\(hTemp, NULL, NULL, &ftStored\) \|\| CompareFileTime\(&ftStored, &ftWritten\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
 leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers|KilledPartWay
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
 empty-folder-is-current@@engine/PathText.cpp@@s/if \(nLen == 0 \|\| nLen > PATH_MAX_CHARS\)/if (nLen > PATH_MAX_CHARS)/@@EmptyFolder
