@@ -9,79 +9,23 @@
 #include <shellapi.h>
 #include <stdio.h>
 #include "../../res/resource.h"
+#include "../../scripts/reach/ReachDialog.h"
 
-#define SEND_TIMEOUT_MS 10000
 #define DIALOG_WAIT_MS 20000
 #define RUN_WAIT_MS (60 * 60 * 1000)
 
-typedef struct tagFINDDIALOG
-{
-    DWORD dwProcessId;
-    HWND hDlg;
-} FINDDIALOG;
-
-static BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
-{
-    FINDDIALOG *pFind = (FINDDIALOG *)lParam;
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hWnd, &dwProcessId);
-    // The main dialog is the top-level window that holds the Synchronize button.
-    if (dwProcessId == pFind->dwProcessId && IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_SYNC))
-    {
-        pFind->hDlg = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static HWND WaitForDialog(DWORD dwProcessId)
-{
-    FINDDIALOG find = {dwProcessId, NULL};
-    DWORD dwStart = GetTickCount();
-    while (!find.hDlg && GetTickCount() - dwStart < DIALOG_WAIT_MS)
-    {
-        EnumWindows(FindDialogProc, (LPARAM)&find);
-        if (!find.hDlg)
-            Sleep(20);
-    }
-    return find.hDlg;
-}
-
-// A message to the other process that gives up instead of hanging.
-static BOOL SendTo(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR *pResult)
-{
-    DWORD_PTR result = 0;
-    BOOL bDone = SendMessageTimeoutW(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result) != 0;
-    if (pResult)
-        *pResult = result;
-    return bDone;
-}
-
 static int Drive(HWND hDlg, LPCWSTR source, LPCWSTR dest)
 {
-    HWND hSync = GetDlgItem(hDlg, IDC_SYNC);
-    HWND hSubFolders = GetDlgItem(hDlg, IDC_SUBFOLDERS);
-    DWORD_PTR checked = 0;
     if (!SendTo(GetDlgItem(hDlg, IDC_SOURCE), WM_SETTEXT, 0, (LPARAM)source, NULL) ||
         !SendTo(GetDlgItem(hDlg, IDC_DEST), WM_SETTEXT, 0, (LPARAM)dest, NULL) ||
-        !SendTo(hSubFolders, BM_GETCHECK, 0, 0, &checked))
-        return 2;
-    if (checked != BST_CHECKED && !SendTo(hSubFolders, BM_CLICK, 0, 0, NULL))
+        !SetCheck(hDlg, IDC_SUBFOLDERS, TRUE))
         return 2;
 
     LARGE_INTEGER liFrequency, liStart, liEnd;
     QueryPerformanceFrequency(&liFrequency);
     QueryPerformanceCounter(&liStart);
-    // The click returns once the dialog has disabled the button and started its worker.
-    if (!SendTo(hSync, BM_CLICK, 0, 0, NULL))
+    if (!RunAndWait(hDlg, RUN_WAIT_MS))
         return 2;
-    DWORD dwStart = GetTickCount();
-    while (!IsWindowEnabled(hSync))
-    {
-        if (GetTickCount() - dwStart > RUN_WAIT_MS || !IsWindow(hSync))
-            return 2;
-        Sleep(10);
-    }
     QueryPerformanceCounter(&liEnd);
 
     DWORD_PTR rows = 0;
@@ -120,7 +64,7 @@ int main(void)
         return 2;
     }
     int nResult = 2;
-    HWND hDlg = WaitForDialog(pi.dwProcessId);
+    HWND hDlg = WaitForDialog(pi.dwProcessId, DIALOG_WAIT_MS);
     if (hDlg)
         nResult = Drive(hDlg, argv[1], argv[2]);
     else

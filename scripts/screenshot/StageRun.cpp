@@ -10,8 +10,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include "../../res/resource.h"
+#include "../reach/ReachDialog.h"
 
-#define SEND_TIMEOUT_MS 10000
 #define WAIT_MS 30000
 
 typedef struct tagSTAGEFILE
@@ -68,45 +68,6 @@ static BOOL MakeStageFile(LPCWSTR folder, const STAGEFILE *pFile, HANDLE *phHeld
     return TRUE;
 }
 
-typedef struct tagFINDDIALOG
-{
-    DWORD dwProcessId;
-    HWND hDlg;
-} FINDDIALOG;
-
-static BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
-{
-    FINDDIALOG *pFind = (FINDDIALOG *)lParam;
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hWnd, &dwProcessId);
-    if (dwProcessId == pFind->dwProcessId && IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_SYNC))
-    {
-        pFind->hDlg = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static BOOL SendTo(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR *pResult)
-{
-    DWORD_PTR result = 0;
-    BOOL bDone = SendMessageTimeoutW(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result) != 0;
-    if (pResult)
-        *pResult = result;
-    return bDone;
-}
-
-// Leaves a button checked (or not) the way a click would.
-static BOOL SetButton(HWND hDlg, int id, BOOL bChecked)
-{
-    DWORD_PTR state = 0;
-    if (!SendTo(GetDlgItem(hDlg, id), BM_GETCHECK, 0, 0, &state))
-        return FALSE;
-    if ((state == BST_CHECKED) == (bChecked != FALSE))
-        return TRUE;
-    return SendTo(GetDlgItem(hDlg, id), BM_CLICK, 0, 0, NULL);
-}
-
 // A picker's time lives in the other process: the SYSTEMTIME is written there.
 static BOOL SetPicker(HANDLE hProcess, HWND hDlg, int id, WORD wMonth, WORD wDay, WORD wHour, WORD wMinute, WORD wSecond)
 {
@@ -127,24 +88,14 @@ static BOOL Stage(HANDLE hProcess, HWND hDlg, LPCWSTR source, LPCWSTR dest)
 {
     if (!SendTo(GetDlgItem(hDlg, IDC_SOURCE), WM_SETTEXT, 0, (LPARAM)source, NULL) ||
         !SendTo(GetDlgItem(hDlg, IDC_DEST), WM_SETTEXT, 0, (LPARAM)dest, NULL) ||
-        !SetButton(hDlg, IDC_COPY_ALL, TRUE) || !SetButton(hDlg, IDC_TIME_NEWER, TRUE) ||
-        !SetButton(hDlg, IDC_SUBFOLDERS, TRUE) || !SetButton(hDlg, IDC_DELETE_EXTRA, TRUE) ||
-        !SetButton(hDlg, IDC_DATE_FILTER, TRUE) || !SetPicker(hProcess, hDlg, IDC_FROM_DATE, 1, 1, 0, 0, 0) ||
+        !SetCheck(hDlg, IDC_COPY_ALL, TRUE) || !SetCheck(hDlg, IDC_TIME_NEWER, TRUE) ||
+        !SetCheck(hDlg, IDC_SUBFOLDERS, TRUE) || !SetCheck(hDlg, IDC_DELETE_EXTRA, TRUE) ||
+        !SetCheck(hDlg, IDC_DATE_FILTER, TRUE) || !SetPicker(hProcess, hDlg, IDC_FROM_DATE, 1, 1, 0, 0, 0) ||
         !SetPicker(hProcess, hDlg, IDC_FROM_TIME, 1, 1, 0, 0, 0) ||
         !SetPicker(hProcess, hDlg, IDC_TO_DATE, 12, 31, 23, 59, 59) ||
         !SetPicker(hProcess, hDlg, IDC_TO_TIME, 12, 31, 23, 59, 59))
         return FALSE;
-    HWND hSync = GetDlgItem(hDlg, IDC_SYNC);
-    if (!SendTo(hSync, BM_CLICK, 0, 0, NULL))
-        return FALSE;
-    DWORD dwStart = GetTickCount();
-    while (!IsWindowEnabled(hSync))
-    {
-        if (GetTickCount() - dwStart > WAIT_MS)
-            return FALSE;
-        Sleep(50);
-    }
-    return TRUE;
+    return RunAndWait(hDlg, WAIT_MS);
 }
 
 static BOOL WriteReady(LPCWSTR path, HWND hDlg)
@@ -181,10 +132,8 @@ int main(void)
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(argv[1], szCommandLine, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
         return 2;
-    FINDDIALOG find = {pi.dwProcessId, NULL};
-    for (DWORD dwStart = GetTickCount(); !find.hDlg && GetTickCount() - dwStart < WAIT_MS; Sleep(50))
-        EnumWindows(FindDialogProc, (LPARAM)&find);
-    BOOL bDone = find.hDlg && Stage(pi.hProcess, find.hDlg, argv[2], argv[3]) && WriteReady(argv[4], find.hDlg);
+    HWND hDlg = WaitForDialog(pi.dwProcessId, WAIT_MS);
+    BOOL bDone = hDlg && Stage(pi.hProcess, hDlg, argv[2], argv[3]) && WriteReady(argv[4], hDlg);
     for (int i = 0; i < (int)ARRAYSIZE(c_files); i++)
     {
         if (s_hHeld[i] != INVALID_HANDLE_VALUE)
