@@ -28,16 +28,15 @@ temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempNam
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return LookUpEntry\(referencePath, &data\) == ERROR_FILE_NOT_FOUND &&/return LookUpEntry(referencePath, \&data) != ERROR_SUCCESS \&\& 0 ==/@@OnlyNotFound|CannotBeListed
-unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsProvedAbsent\(referencePath\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@CannotBeListed
-same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameFolder\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
-drive-relative-taken@@engine/RunGuard.cpp@@s/ \|\| IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)//@@RefusedFolders
-missing-destination-taken@@engine/RunGuard.cpp@@s/!IdentifyFolder\(record->szDestRoot, &record->idDest\) \|\|/(IdentifyFolder(record->szDestRoot, \&record->idDest), 0) ||/@@RefusedFolders
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsProvedAbsent\(referencePath\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
+same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
+drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
+missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
 time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&ftWritten\)\)\n        return ERROR_INVALID_TIME;//; s/if \(!GetFileTime\(hTemp, NULL, NULL, &ftStored\) \|\| CompareFileTime\(&ftStored, &ftWritten\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
 leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers|KilledPartWay
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
-empty-folder-is-current@@engine/PathText.cpp@@s/if \(nLen == 0 \|\| nLen > PATH_MAX_CHARS\)/if (nLen > PATH_MAX_CHARS)/@@EmptyFolder
 quote-escaped@@batch/CommandLine.cpp@@s/if \(\*p == L'"'\)\n            bQuoted = !bQuoted;/if (*p == L'\\\\' \&\& p[1] == L'"')\n            p++;\n        else if (*p == L'"')\n            bQuoted = !bQuoted;/@@SchedulersWrite
 subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2', L'2', L'1'/@@OptionDigits
 long-field-cut@@ui/SyncThread.cpp@@s/return lstrlenW\(buffer\) <= PATH_MAX_CHARS;/buffer[PATH_MAX_CHARS] = 0; return TRUE;/@@CannotNameAFolder
@@ -79,6 +78,8 @@ while read -r line; do
     perl -0pi -e "$change" "$file"
     if cmp -s "$file" "$file.unbroken"; then
         result="NOT APPLIED (the code changed: update this breakage)"; missed=1
+    elif ! (cd "$build" && ctest -N -R "$tests" | grep -q "Total Tests: [1-9]"); then
+        result="NO TEST MATCHES $tests (update this breakage)"; missed=1
     elif ! cmake --build "$build" >/dev/null 2>&1; then
         result="does not build"; missed=1
     elif (cd "$build" && ctest -R "$tests" --timeout 300 >/dev/null 2>&1); then

@@ -143,13 +143,18 @@ protected:
 
 TEST_F(SeamTest, OnlyNotFoundLookUpsLeadToDeletion)
 {
-    MakeFile(dst + L"\\denied.txt", "a", 1);
-    MakeFile(dst + L"\\network.txt", "b", 2);
-    MakeFile(dst + L"\\absent.txt", "c", 3);
+    // Files, and folders whose source counterpart cannot be looked up:
+    // nothing below those is proved absent either.
+    rec.bSubFolders = 1;
+    for (const wchar_t *name : {L"denied", L"network", L"absent"})
+    {
+        MakeFile(dst + L"\\" + name + L".txt", "f", 1);
+        MakeFile(dst + L"\\" + name + L"-folder\\inside.txt", "i", 2);
+    }
     Purge();
-    EXPECT_EQ(Reported(), (Lines{"DELETED dst\\absent.txt@3"}));
-    EXPECT_TRUE(FileExists(dst + L"\\denied.txt"));
-    EXPECT_TRUE(FileExists(dst + L"\\network.txt"));
+    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\absent-folder\\inside.txt@2", "DELETED dst\\absent.txt@1"}));
+    EXPECT_EQ(Snapshot(dst), (Tree{L"absent-folder\\", L"denied-folder\\", L"denied-folder\\inside.txt=i", L"denied.txt=f",
+                                   L"network-folder\\", L"network-folder\\inside.txt=i", L"network.txt=f"}));
 }
 
 TEST_F(SeamTest, SourceChangedBetweenListingAndCopyIsReported)
