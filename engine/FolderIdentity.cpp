@@ -76,6 +76,12 @@ BOOL IsSameIdentity(const FOLDERID *pA, const FOLDERID *pB)
     return pA->szFinal[0] && CompareStringOrdinal(pA->szFinal, -1, pB->szFinal, -1, TRUE) == CSTR_EQUAL;
 }
 
+BOOL IsSameFolderAs(LPCWSTR path, const FOLDERID *pId)
+{
+    FOLDERID id;
+    return IdentifyFolder(path, &id) && IsSameIdentity(&id, pId);
+}
+
 BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId)
 {
     // A final path is walked in its ordinary form ("C:\..." or "\\server\...").
@@ -89,10 +95,9 @@ BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId)
     lstrcpyW(szPath, path);
     if (bUnc)
         szPath[0] = L'\\';
-    FOLDERID parent;
     while (PathRemoveFileSpecW(szPath) && szPath[0])
     {
-        if (IdentifyFolder(szPath, &parent) && IsSameIdentity(&parent, pId))
+        if (IsSameFolderAs(szPath, pId))
             return TRUE;
     }
     return FALSE;

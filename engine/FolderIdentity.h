@@ -27,6 +27,9 @@ BOOL IdentifyHandle(HANDLE hEntry, FOLDERID *pId);
 // by final paths taken in the same run.
 BOOL IsSameIdentity(const FOLDERID *pA, const FOLDERID *pB);
 
+// TRUE when path opens as the folder pId (through any links).
+BOOL IsSameFolderAs(LPCWSTR path, const FOLDERID *pId);
+
 // TRUE when a folder above path, walking up its text, is the folder pId.
 BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId);
 

@@ -11,6 +11,14 @@ BOOL IsLink(DWORD dwAttributes, DWORD dwTag)
     return (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && (dwTag == 0 || IsReparseTagNameSurrogate(dwTag));
 }
 
+BOOL IsLinkEntry(LPCWSTR path, DWORD dwAttributes)
+{
+    // One whose tag cannot be read counts as a link: nothing goes through it.
+    WIN32_FIND_DATAW fd;
+    return (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (FindEntry(path, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0));
+}
+
 BOOL IsHiddenSystemFolder(DWORD dwAttributes)
 {
     // The compatibility junctions of every profile ("My Music", "Application
@@ -47,6 +55,9 @@ BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder)
     if (CompareStringOrdinal(name + 1, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL)
         return TRUE;
     name[name[-1] == L':' ? 1 : 0] = L'\0';  // the folder ("\\?\C:\" keeps its backslash)
-    FOLDERID holder;
-    return !IdentifyFolder(szFinal, &holder) || !IsSameIdentity(&holder, &pFolder->id);
+    // The same final path as the folder's, taken in this run, is the same
+    // place; only another text needs the folder opened and identified.
+    if (pFolder->id.szFinal[0] && CompareStringOrdinal(szFinal, -1, pFolder->id.szFinal, -1, TRUE) == CSTR_EQUAL)
+        return FALSE;
+    return !IsSameFolderAs(szFinal, &pFolder->id);
 }

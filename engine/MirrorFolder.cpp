@@ -69,11 +69,7 @@ static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
 // another file reached through its 8.3 alias.
 static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOLDER *pFolder)
 {
-    WIN32_FIND_DATAW fd;
-    if ((dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-        (FindEntry(destPath, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0)))
-        return TRUE;
-    return IsElsewhere(destPath, nNameAt, &pFolder->entries);
+    return IsLinkEntry(destPath, dwAttributes) || IsElsewhere(destPath, nNameAt, &pFolder->entries);
 }
 
 static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
@@ -131,15 +127,12 @@ static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, L
         CreateDirectoryW(dest, NULL);
         return TRUE;
     }
-    WIN32_FIND_DATAW fd;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-        (FindEntry(dest, &fd) != ERROR_SUCCESS || IsLink(fd.dwFileAttributes, fd.dwReserved0)))
+    if (IsLinkEntry(dest, found.dwFileAttributes))
     {
         ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
         return FALSE;
     }
-    FOLDERID id;
-    return !record->bDestHoldsSource || !IdentifyFolder(dest, &id) || !IsSameIdentity(&id, &record->idSource);
+    return !record->bDestHoldsSource || !IsSameFolderAs(dest, &record->idSource);
 }
 
 // TRUE when path is the folder pId or lies below it. Judged by identity, not
@@ -147,8 +140,7 @@ static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, L
 // place by can change while a run goes (Wine, when a drive is added).
 static BOOL IsAtOrBelow(LPCWSTR path, const FOLDERID *pId)
 {
-    FOLDERID id;
-    return (IdentifyFolder(path, &id) && IsSameIdentity(&id, pId)) || IsBelowFolder(path, pId);
+    return IsSameFolderAs(path, pId) || IsBelowFolder(path, pId);
 }
 
 // A folder link in the source is followed only to a folder outside both
@@ -190,8 +182,7 @@ static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_
     }
     // Never walk into the destination itself when it lies inside the
     // source: each run would copy the tree into itself once more.
-    FOLDERID id;
-    if (record->bSourceHoldsDest && IdentifyFolder(source, &id) && IsSameIdentity(&id, &record->idDest))
+    if (record->bSourceHoldsDest && IsSameFolderAs(source, &record->idDest))
         return;
     if (PrepareDestFolder(dest, pfd, source, record))
         MirrorFolderAt(source, dest, pfd, pChain, record);

@@ -29,6 +29,9 @@ BOOL HasSeparator(LPCWSTR name);
 // What counts as a link (a name-surrogate reparse point, or tag 0 as Wine
 // lists a Linux symlink); every other reparse point is an ordinary entry.
 BOOL IsLink(DWORD dwAttributes, DWORD dwTag);
+// TRUE when the entry at path, whose attributes are dwAttributes, is a link:
+// its reparse tag is read from a listing of that one name.
+BOOL IsLinkEntry(LPCWSTR path, DWORD dwAttributes);
 // Folders that are both hidden and system belong to the platform.
 BOOL IsHiddenSystemFolder(DWORD dwAttributes);
 

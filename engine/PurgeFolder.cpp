@@ -14,12 +14,17 @@ enum
 // A failed look-up is proof of nothing by itself: only a query of the source
 // folder that reads it and finds no such name is. A folder that cannot be
 // read (denied, or behind a link whose drive is gone) answers otherwise.
+// dwLookUp is what LookUpEntry answered for referencePath.
+static BOOL IsAbsenceProved(LPCWSTR referencePath, DWORD dwLookUp)
+{
+    WIN32_FIND_DATAW fd;
+    return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry(referencePath, &fd) == ERROR_FILE_NOT_FOUND;
+}
+
 static BOOL IsProvedAbsent(LPCWSTR referencePath)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    WIN32_FIND_DATAW fd;
-    return LookUpEntry(referencePath, &data) == ERROR_FILE_NOT_FOUND &&
-           FindEntry(referencePath, &fd) == ERROR_FILE_NOT_FOUND;
+    return IsAbsenceProved(referencePath, LookUpEntry(referencePath, &data));
 }
 
 // The state of the source folder that matches a destination subfolder.
@@ -28,12 +33,13 @@ static int ReferenceOf(LPWSTR referencePath, int nState)
     if (nState != REFERENCE_PRESENT)
         return nState;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (LookUpEntry(referencePath, &data) == ERROR_SUCCESS)
+    DWORD dwLookUp = LookUpEntry(referencePath, &data);
+    if (dwLookUp == ERROR_SUCCESS)
     {
         // A file of that name: the source has no such folder, so nothing below.
         return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? REFERENCE_PRESENT : REFERENCE_ABSENT;
     }
-    return IsProvedAbsent(referencePath) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
+    return IsAbsenceProved(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
 
 static void PurgeFile(LPCWSTR scanPath, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
@@ -96,8 +102,7 @@ static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM
         else if (bFolder)
         {
             // The source may lie inside the destination: its files are not extra.
-            FOLDERID id;
-            if (!record->bDestHoldsSource || !IdentifyFolder(szScan, &id) || !IsSameIdentity(&id, &record->idSource))
+            if (!record->bDestHoldsSource || !IsSameFolderAs(szScan, &record->idSource))
                 PurgeFolderAt(szScan, szReference, ReferenceOf(szReference, nState), record);
         }
     } while (ContinueListing(hFind, &fd));
@@ -108,11 +113,7 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
 {
     // The top source folder was listed when the run began; if it has been
     // replaced since, nothing it lacks proves anything.
-    FOLDERID id;
-    if (record->idSource.bHasId || record->idSource.szFinal[0])
-    {
-        if (!IdentifyFolder(reference, &id) || !IsSameIdentity(&id, &record->idSource))
-            return;
-    }
+    if ((record->idSource.bHasId || record->idSource.szFinal[0]) && !IsSameFolderAs(reference, &record->idSource))
+        return;
     PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_PRESENT : REFERENCE_UNKNOWN, record);
 }

@@ -133,8 +133,10 @@ TEST_F(PassTest, DestinationLinksAndAliasesAreNeverWrittenThrough)
 {
     rec.bSubFolders = 1;
     Stage(root.path, {{L"outside\\victim.txt", "victim", 1}, {L"src\\file-link.txt", "new", 100},
-                      {L"src\\folder-link\\victim.txt", "new", 100}, {L"dst\\report long name.txt", "long", 1}});
+                      {L"src\\folder-link\\victim.txt", "new", 100}, {L"src\\victim.txt", "new", 100},
+                      {L"dst\\report long name.txt", "long", 1}});
     MakeLink(dst + L"\\file-link.txt", root / L"outside\\victim.txt");
+    MakeLink(dst + L"\\victim.txt", root / L"outside\\victim.txt");  // the same name, in another folder
     MakeLink(dst + L"\\folder-link", root / L"outside");
     // A source file named like a destination file's 8.3 alias reaches that file.
     WCHAR szShort[MAX_PATH];
@@ -148,7 +150,7 @@ TEST_F(PassTest, DestinationLinksAndAliasesAreNeverWrittenThrough)
     MakeLink(dst + L"\\orphan-link.txt", root / L"outside\\victim.txt");
     Mirror();
     EXPECT_EQ(SortedReported(false), (Lines{"FAILED src\\" + Narrow(alias), "FAILED src\\file-link.txt",
-                                            "FAILED src\\folder-link"}));
+                                            "FAILED src\\folder-link", "FAILED src\\victim.txt"}));
     EXPECT_EQ(Snapshot(root / L"outside"), (Tree{L"victim.txt=victim"}));
     EXPECT_EQ(ReadAll(dst + L"\\report long name.txt"), "long");
     ClearResults();
