@@ -44,10 +44,10 @@ long-field-cut@@ui/SyncThread.cpp@@s/return lstrlenW\(buffer\) <= PATH_MAX_CHARS
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
 window-end-cut@@ui/SyncThread.cpp@@s/to.QuadPart \+= FILETIME_UNITS_PER_SECOND - 1;//@@EachDateWithItsOwn
 rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@LocalDate|EveryCopyConflict
-row-time-unchecked@@ui/ResultList.cpp@@s/        szDate\[0\] = szTime\[0\] = L'\\0';/        ;/@@CannotBeShown
+row-time-unchecked@@ui/ResultList.cpp@@s/        szDate\[0\] = szTime\[0\] = L'\\0';/        ;/@@LocalDate
 picker-long-date@@ui/MainDlg.cpp@@s/\(LPARAM\)c_szPickerDate/0/g@@text_fits
 close-during-run@@ui/MainDlg.cpp@@s/if \(!IsRunning\(hDlg\)\)\n            EndDialog/EndDialog/@@OneRunAtATime
-date-window-half-enabled@@ui/MainDlg.cpp@@s/id <= IDC_TO_TIME; id\+\+/id < IDC_TO_TIME; id++/@@DateFilterBox
+date-window-half-enabled@@ui/MainDlg.cpp@@s/id <= IDC_TO_TIME; id\+\+/id < IDC_TO_TIME; id++/@@ControlsInTabOrder
 last-dropped-item@@ui/FolderEdit.cpp@@s/DragQueryFileW\(hDrop, 0, szPath, MAX_PATH\)/DragQueryFileW(hDrop, DragQueryFileW(hDrop, 0xFFFFFFFF, NULL, 0) - 1, szPath, MAX_PATH)/@@DropSets
 library-from-anywhere@@ui/ResourceModule.cpp@@s/LoadLibraryExW\(szPath, NULL, 0\)/LoadLibraryExW(c_szLibrary, NULL, 0)/@@OptionalLibrary
 satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)/@@UnusableSatellite

@@ -96,11 +96,8 @@ TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
 
 TEST_F(BatchTest, ExitCodeSaysWhetherEverythingSucceeded)
 {
-    // Mirrors a tree of several levels, then finds nothing to do.
-    for (int i = 0; i < 60; i++)
-        MakeFile(src + L"\\d" + std::to_wstring(i % 6) + L"\\e" + std::to_wstring(i % 5) + L"\\f" + std::to_wstring(i) +
-                     L".dat", std::string(1 + i, (char)('a' + i % 26)), 10000 + i);
-    MakeFile(dst + L"\\stale.txt", "old", 1);
+    // Mirrors a tree, then finds nothing to do.
+    Stage(root.path, {{L"src\\a.txt", "a", 100}, {L"src\\sub\\b.txt", "b", 200}, {L"dst\\stale.txt", "old", 1}});
     EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
     EXPECT_EQ(Snapshot(dst), Snapshot(src));
     EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
