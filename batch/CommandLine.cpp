@@ -1,7 +1,6 @@
 // Batch mode: Lunvex.exe SOURCE DEST [which] [time rule] [subfolders] [delete] [log file]
 #include "CommandLine.h"
 #include "RunLog.h"
-#include "../engine/Passes.h"
 
 // Arguments past the folders: four option digits.
 #define OPTION_ARGUMENTS 4
@@ -42,43 +41,46 @@ static void ReadDigit(LPCWSTR arg, WCHAR chHighest, int *pnValue)
         *pnValue = arg[0] - L'0';
 }
 
-static int RunFolders(LPCWSTR source, LPCWSTR dest, const int nOptions[OPTION_ARGUMENTS], SYNCPARAM *record)
+// What batch mode keeps of one run besides the record.
+typedef struct tagBATCHRUN
 {
-    BOOL bDelete = nOptions[3];
-    BOOL bBegun = record->nRefusal == REFUSED_NONE && BeginRun(source, dest, record);
-    // The source inside the destination: the removal pass would have to walk
-    // the very folder it compares with. Refused when removal is asked for.
-    if (bBegun && bDelete && record->bDestHoldsSource)
-    {
-        record->nRefusal = REFUSED_NESTED;
-        bBegun = FALSE;
-    }
-    if (record->pLog)
-        LogRunStart(record->pLog, source, dest, nOptions, record);
-    if (!bBegun)
-        return EXIT_NOT_RUN;
-    MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
-    // Checked after the copy pass, which may have taken long enough for the
-    // source to go away: an unlisted source makes every destination file look extra.
-    if (!IsFolderListable(record->szSourceRoot))
-        return EXIT_NOT_RUN;
-    if (bDelete)
-    {
-        PurgeFolder(record->szDestRoot, record->szSourceRoot, record);
-        // Gone during the removal pass: it kept what it could no longer check.
-        if (!IsFolderListable(record->szSourceRoot))
-            return EXIT_NOT_RUN;
-    }
-    return record->nFailures ? EXIT_FAILURES : EXIT_DONE;
+    LPCWSTR source;  // the folders as given
+    LPCWSTR dest;
+    int nOptions[OPTION_ARGUMENTS];
+    RUNLOG *pLog;    // null when no log was asked for
+    const SYNCPARAM *record;
+} BATCHRUN;
+
+static BOOL CALLBACK BatchResultProc(RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError,
+                                     void *pContext)
+{
+    BATCHRUN *run = (BATCHRUN *)pContext;
+    return !run->pLog || LogResult(run->pLog, nCode, path, pTime, dwError);
 }
 
-int RunCommandLine(SYNCPARAM *record)
+static BOOL CALLBACK BatchStepProc(RUNSTEP nStep, void *pContext)
 {
-    return RunCommandText(GetCommandLineW(), record);
+    BATCHRUN *run = (BATCHRUN *)pContext;
+    // Whatever the guard decided, the log says it before anything is touched.
+    if (nStep == STEP_BEGIN)
+        return !run->pLog || LogRunStart(run->pLog, run->source, run->dest, run->nOptions, run->record);
+    return run->nOptions[3];
 }
 
-int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
+static int ExitCodeOf(RUNOUTCOME nOutcome)
 {
+    return nOutcome == OUTCOME_DONE ? EXIT_DONE : nOutcome == OUTCOME_FAILURES ? EXIT_FAILURES : EXIT_NOT_RUN;
+}
+
+BOOL RunCommandLine(SYNCPARAM *record, int *pnExitCode)
+{
+    return RunCommandText(GetCommandLineW(), record, pnExitCode);
+}
+
+BOOL RunCommandText(LPCWSTR commandLine, SYNCPARAM *record, int *pnExitCode)
+{
+    // One character more than a path holds, so that an over-long folder
+    // still shows as one (the run refuses it).
     WCHAR szProgram[PATH_BUFFER];
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
@@ -86,36 +88,39 @@ int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record)
     WCHAR szOption[2];
     LPCWSTR p = commandLine;
     NextArgument(&p, szProgram, PATH_BUFFER);
-    int nSource = NextArgument(&p, szSource, PATH_BUFFER);
-    int nDest = NextArgument(&p, szDest, PATH_BUFFER);
-    if (nDest < 0)
-        return 0;  // fewer than two folders: the dialog opens
+    NextArgument(&p, szSource, PATH_BUFFER);
+    if (NextArgument(&p, szDest, PATH_BUFFER) < 0)
+        return FALSE;  // fewer than two folders: the dialog opens
 
     // Reading stops at the first absent position.
-    int nOptions[OPTION_ARGUMENTS] = {0, 0, 0, 0};
+    BATCHRUN run = {szSource, szDest, {0, 0, 0, 0}, NULL, record};
     const WCHAR chHighest[OPTION_ARGUMENTS] = {L'2', L'2', L'1', L'1'};
     int nRead = 0;
     for (; nRead < OPTION_ARGUMENTS && NextArgument(&p, szOption, ARRAYSIZE(szOption)) >= 0; nRead++)
-        ReadDigit(szOption, chHighest[nRead], &nOptions[nRead]);
-    record->nCopyWhich = nOptions[0];
-    record->nTimeMode = nOptions[1];
-    record->bSubFolders = nOptions[2];
+        ReadDigit(szOption, chHighest[nRead], &run.nOptions[nRead]);
+    record->nCopyWhich = run.nOptions[0];
+    record->nTimeMode = run.nOptions[1];
+    record->bSubFolders = run.nOptions[2];
+    record->bRemoval = run.nOptions[3];
+    record->pfnResult = BatchResultProc;
+    record->pfnStep = BatchStepProc;
+    record->pContext = &run;
+    SecureZeroMemory(&record->idLog, sizeof(record->idLog));
 
     // A log that cannot be kept refuses the run: a task whose record is
     // lost must not delete anything. Nothing else has been touched yet.
     RUNLOG log;
     int nLog = nRead == OPTION_ARGUMENTS ? NextArgument(&p, szLog, PATH_BUFFER) : -1;
-    if (nLog >= 0 && (nLog > PATH_MAX_CHARS || !OpenRunLog(szLog, &log, record)))
+    if (nLog >= 0 && (nLog > PATH_MAX_CHARS || !OpenRunLog(szLog, &log, &record->idLog)))
     {
-        record->nExitCode = EXIT_NOT_RUN;
-        return 1;
+        *pnExitCode = EXIT_NOT_RUN;
+        return TRUE;
     }
-    // A folder argument too long for a path is refused, not cut: its first
-    // 259 characters may name another folder (a parent, say), which the run
-    // would then fill or, with deletion on, empty.
-    record->nRefusal = nSource <= PATH_MAX_CHARS && nDest <= PATH_MAX_CHARS ? REFUSED_NONE : REFUSED_TOO_LONG;
-    int nExitCode = RunFolders(szSource, szDest, nOptions, record);
-    record->nExitCode = record->pLog ? CloseRunLog(&log, nExitCode, record) : nExitCode;
-    record->pLog = NULL;
-    return 1;
+    run.pLog = nLog >= 0 ? &log : NULL;
+    RUNOUTCOME nOutcome = SyncFolders(szSource, szDest, record);
+    *pnExitCode = ExitCodeOf(nOutcome);
+    if (run.pLog)
+        *pnExitCode = CloseRunLog(&log, *pnExitCode, nOutcome == OUTCOME_REFUSED ? record->nRefusal : REFUSED_NONE);
+    record->pContext = NULL;
+    return TRUE;
 }

@@ -7,14 +7,14 @@
 // Exit codes of a batch run, which scheduled tasks read.
 #define EXIT_DONE 0        // every attempted copy and deletion succeeded
 #define EXIT_FAILURES 1    // at least one copy or deletion failed
-#define EXIT_NOT_RUN 2     // nothing ran, or the removal pass was skipped
+#define EXIT_NOT_RUN 2     // nothing ran, or nothing more was deleted
 
-// Runs the passes when the command line names two folders and returns 1,
-// with the process exit code in record->nExitCode; returns 0 when the
-// dialog is to be opened instead.
-int RunCommandLine(SYNCPARAM *record);
+// Runs one synchronisation when the command line names two folders:
+// TRUE, with the process's exit code in *pnExitCode. FALSE when the dialog
+// is to be opened instead.
+BOOL RunCommandLine(SYNCPARAM *record, int *pnExitCode);
 
 // The same for a given command line (program name first).
-int RunCommandText(LPCWSTR commandLine, SYNCPARAM *record);
+BOOL RunCommandText(LPCWSTR commandLine, SYNCPARAM *record, int *pnExitCode);
 
 #endif

@@ -8,14 +8,14 @@
 //   summary 1 copied, 0 conflict, 0 deleted, 1 copy-failed, 0 delete-failed; 0.4 s; exit code 1
 #include "RunLog.h"
 #include "CommandLine.h"
-#include "../engine/Passes.h"
+#include "../res/resource.h"
 
 // A line: a time, a word, a path of up to a folder and a name, a message.
 #define LINE_CHARS (REPORT_PATH_BUFFER * 2 + 512)
 #define FLUSH_EVERY_MS 1000
 
 static const char c_bom[] = "\xEF\xBB\xBF";
-static const WCHAR *const c_kinds[] = {L"copied", L"copy-failed", L"conflict", L"deleted", L"delete-failed"};
+static const WCHAR *const c_kinds[RESULT_KINDS] = {L"copied", L"copy-failed", L"conflict", L"deleted", L"delete-failed"};
 
 // Hands the buffered lines to WriteFile. Called with the lock held.
 static void WritePending(RUNLOG *pLog)
@@ -69,7 +69,7 @@ static BOOL IsAbsolute(LPCWSTR path)
     return bDrive || (path[0] == L'\\' && path[1] == L'\\');
 }
 
-BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, SYNCPARAM *record)
+BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, FOLDERID *pIdLog)
 {
     SecureZeroMemory(pLog, sizeof(*pLog) - sizeof(pLog->pending));
     if (!IsAbsolute(path) || lstrlenW(path) > PATH_MAX_CHARS)
@@ -81,7 +81,7 @@ BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, SYNCPARAM *record)
     if (pLog->hFile == INVALID_HANDLE_VALUE)
         return FALSE;
     LARGE_INTEGER size;
-    if (!IdentifyHandle(pLog->hFile, &record->idLog) || !GetFileSizeEx(pLog->hFile, &size))
+    if (!IdentifyHandle(pLog->hFile, pIdLog) || !GetFileSizeEx(pLog->hFile, &size))
     {
         CloseHandle(pLog->hFile);
         return FALSE;
@@ -98,7 +98,6 @@ BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, SYNCPARAM *record)
     }
     pLog->hStop = CreateEventW(NULL, TRUE, FALSE, NULL);
     pLog->hFlusher = pLog->hStop ? CreateThread(NULL, 0, FlushLogProc, pLog, 0, NULL) : NULL;
-    record->pLog = pLog;
     return TRUE;
 }
 
@@ -113,11 +112,11 @@ static void FormatFileTime(const FILETIME *time, LPWSTR text)
 {
     FILETIME ftLocal;
     SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(time, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) || !FormatLocal(&st, text))
+    if (!time || !FileTimeToLocalFileTime(time, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) || !FormatLocal(&st, text))
         lstrcpyW(text, L"?");
 }
 
-void LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[4], const SYNCPARAM *record)
+BOOL LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[4], const SYNCPARAM *record)
 {
     WCHAR szLine[LINE_CHARS];
     SYSTEMTIME st;
@@ -136,17 +135,18 @@ void LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[
     PutLine(pLog, szLine, FALSE);
     wsprintfW(szLine, L"options %d %d %d %d", nOptions[0], nOptions[1], nOptions[2], nOptions[3]);
     PutLine(pLog, szLine, TRUE);
+    return !pLog->bWriteFailed;
 }
 
-void LogResult(RUNLOG *pLog, int code, const FILETIME *time, LPCWSTR path, DWORD dwError)
+BOOL LogResult(RUNLOG *pLog, RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError)
 {
     WCHAR szLine[LINE_CHARS];
-    FormatFileTime(time, szLine);
+    FormatFileTime(pTime, szLine);
     int nLen = lstrlenW(szLine);
-    nLen += wsprintfW(szLine + nLen, L" %s ", c_kinds[code + 1]);
+    nLen += wsprintfW(szLine + nLen, L" %s ", c_kinds[nCode + 1]);
     lstrcpynW(szLine + nLen, path, REPORT_PATH_BUFFER);
     nLen = lstrlenW(szLine);
-    if (code == RESULT_COPY_FAILED || code == RESULT_DELETE_FAILED)
+    if (nCode == RESULT_COPY_FAILED || nCode == RESULT_DELETE_FAILED)
     {
         nLen += wsprintfW(szLine + nLen, L" (error %lu: ", dwError);
         DWORD nMessage = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0,
@@ -157,34 +157,13 @@ void LogResult(RUNLOG *pLog, int code, const FILETIME *time, LPCWSTR path, DWORD
             nMessage--;
         lstrcpyW(szLine + nLen + nMessage, L")");
     }
-    pLog->nCounts[code + 1]++;
+    pLog->nCounts[nCode + 1]++;
     // A deletion is written out at once: it cannot be undone.
-    PutLine(pLog, szLine, code == RESULT_DELETED || code == RESULT_DELETE_FAILED);
+    PutLine(pLog, szLine, nCode == RESULT_DELETED || nCode == RESULT_DELETE_FAILED);
+    return !pLog->bWriteFailed;
 }
 
-static LPCWSTR RefusalText(int nRefusal)
-{
-    switch (nRefusal)
-    {
-    case REFUSED_EMPTY:
-        return L"a folder is empty";
-    case REFUSED_DRIVE_RELATIVE:
-        return L"a folder is relative to a drive's current folder";
-    case REFUSED_TOO_LONG:
-        return L"a folder path is too long";
-    case REFUSED_SOURCE:
-        return L"the source is missing, not a folder, or cannot be listed";
-    case REFUSED_DEST:
-        return L"the destination is not an existing folder";
-    case REFUSED_SAME:
-        return L"source and destination are the same folder";
-    case REFUSED_NESTED:
-        return L"the source lies inside the destination and removal was asked for";
-    }
-    return L"the source could no longer be listed; nothing more was deleted";
-}
-
-int CloseRunLog(RUNLOG *pLog, int nExitCode, const SYNCPARAM *record)
+int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal)
 {
     WCHAR szLine[LINE_CHARS];
     if (pLog->hFlusher)
@@ -196,9 +175,12 @@ int CloseRunLog(RUNLOG *pLog, int nExitCode, const SYNCPARAM *record)
     if (pLog->hStop)
         CloseHandle(pLog->hStop);
     ULONGLONG nTenths = (GetTickCount64() - pLog->nStartTick) / 100;
-    if (nExitCode == EXIT_NOT_RUN)
+    if (nRefusal != REFUSED_NONE)
     {
-        wsprintfW(szLine, L"refused: %s", RefusalText(record->nRefusal));
+        // The words of the dialog's English row, from the program's own resources.
+        int nLen = wsprintfW(szLine, L"refused: ");
+        if (!LoadStringW(GetModuleHandleW(NULL), IDS_LOG_REFUSED + nRefusal, szLine + nLen, LINE_CHARS - nLen))
+            wsprintfW(szLine + nLen, L"reason %d", (int)nRefusal);
         PutLine(pLog, szLine, FALSE);
     }
     if (pLog->bWriteFailed && nExitCode == EXIT_DONE)

@@ -17,25 +17,27 @@ typedef struct tagRUNLOG
     HANDLE hFlusher;
     ULONGLONG nStartTick;
     BOOL bWriteFailed;       // some of the record was lost: the run cannot exit 0
-    DWORD nCounts[5];        // results of each kind, by result code + 1
+    DWORD nCounts[RESULT_KINDS];  // results of each kind, by result code + 1
     DWORD cbPending;
     BYTE pending[RUNLOG_BUFFER];
 } RUNLOG;
 
-// Opens (or creates) the log for appending and identifies its file in the
-// record. FALSE when path is not absolute, too long, or cannot be opened.
-BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, SYNCPARAM *record);
+// Opens (or creates) the log for appending and identifies its file in
+// pIdLog. FALSE when path is not absolute, too long, or cannot be opened.
+BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, FOLDERID *pIdLog);
 
 // The block's first lines: local start time with the offset in force, both
-// folders as given and as the run resolved them, the four options.
-void LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[4], const SYNCPARAM *record);
+// folders as given and as the run resolved them, the four options. FALSE
+// when they could not be written.
+BOOL LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[4], const SYNCPARAM *record);
 
 // One line per result, as the dialog would list it; a failure adds the
-// system's error code and message.
-void LogResult(RUNLOG *pLog, int code, const FILETIME *time, LPCWSTR path, DWORD dwError);
+// system's error code and message. FALSE once any line of the log was lost.
+BOOL LogResult(RUNLOG *pLog, RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError);
 
-// Ends the block: why the run was refused, or the counts, elapsed time and
-// exit code. Returns the exit code to use, at least 1 if the log lost lines.
-int CloseRunLog(RUNLOG *pLog, int nExitCode, const SYNCPARAM *record);
+// Ends the block: why the run was refused, then the counts, elapsed time
+// and exit code. Returns the exit code to use, at least 1 if the log lost
+// lines.
+int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal);
 
 #endif

@@ -3,7 +3,9 @@
 // folder, which takes the real name only when complete. Whatever happens to
 // the process meanwhile, the real name keeps the previous version, or
 // nothing for a new file.
-#include "PassHelpers.h"
+#include "Copies.h"
+#include "Listing.h"
+#include "Paths.h"
 #include <shlwapi.h>
 
 // Temporary names: the prefix, then eight random hexadecimal digits. Where
@@ -43,7 +45,8 @@ BOOL IsTempName(LPCWSTR name)
     return *name == L'\0' && nDigits == TEMP_RANDOM_CHARS;
 }
 
-BOOL IsCarriableTime(const FILETIME *pft)
+// A time a file can be stamped with (not zero, within the calendar).
+static BOOL IsCarriableTime(const FILETIME *pft)
 {
     // Zero means "leave unchanged" to the platform, which would stamp "now";
     // past year 30827 there is no such time at all.
@@ -214,8 +217,11 @@ DWORD CopyFileWhole(LPCWSTR sourcePath, LPCWSTR destPath, int nNameAt, BOOL bRep
         DeleteFileW(szTemp);
         return dwError;
     }
-    if (source.basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(destPath, source.basic.FileAttributes & CARRIED_ATTRIBUTES);
+    // The data is in place; a copy that cannot be made read-only as its
+    // source is still not the copy asked for.
+    if ((source.basic.FileAttributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(destPath, source.basic.FileAttributes & CARRIED_ATTRIBUTES))
+        return GetLastError();
     return ERROR_SUCCESS;
 }
 
@@ -232,19 +238,29 @@ void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTR
         CloseHandle(hLeftover);
 }
 
+// The sweep's state: the folder in a buffer of REPORT_PATH_BUFFER
+// characters, where each leftover's path is built in turn.
+typedef struct tagSWEEP
+{
+    LPWSTR path;
+    int nAt;
+    ENTRYFOLDER *pFolder;
+    const SYNCPARAM *record;
+} SWEEP;
+
+static BOOL SweepEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+{
+    SWEEP *sweep = (SWEEP *)pContext;
+    lstrcpynW(sweep->path + sweep->nAt, pfd->cFileName, MAX_PATH);
+    RemoveLeftover(sweep->path, sweep->nAt, pfd, sweep->pFolder, sweep->record);
+    return TRUE;
+}
+
 void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record)
 {
     WCHAR szPath[REPORT_PATH_BUFFER];
-    WIN32_FIND_DATAW fd;
-    nAt = StartTempFolder(folder, nAt, szPath);
-    lstrcpyW(szPath + nAt, TEMP_PREFIX L"*");
-    HANDLE hFind = FindFirstFileExW(szPath, FindExInfoBasic, &fd, FindExSearchNameMatch, NULL, 0);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do
-    {
-        lstrcpynW(szPath + nAt, fd.cFileName, MAX_PATH);
-        RemoveLeftover(szPath, nAt, &fd, pFolder, record);
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
+    SWEEP sweep = {szPath, StartTempFolder(folder, nAt, szPath), pFolder, record};
+    // Nothing to sweep, or a folder that cannot be listed: the copies into
+    // it will say so themselves.
+    WalkFolder(szPath, sweep.nAt, TEMP_PREFIX L"*", SweepEntryProc, &sweep);
 }

@@ -102,13 +102,3 @@ BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId)
     }
     return FALSE;
 }
-
-BOOL IsWithinPath(LPCWSTR path, LPCWSTR folder)
-{
-    int nFolder = lstrlenW(folder);
-    if (nFolder == 0 || lstrlenW(path) < nFolder)
-        return FALSE;
-    if (CompareStringOrdinal(path, nFolder, folder, nFolder, TRUE) != CSTR_EQUAL)
-        return FALSE;
-    return path[nFolder] == L'\0' || path[nFolder] == L'\\' || folder[nFolder - 1] == L'\\';
-}

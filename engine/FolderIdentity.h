@@ -1,6 +1,6 @@
-// What a folder is, whatever its path says: two spellings (\\?\, an 8.3
-// short name, a link, another drive letter) name the same folder exactly
-// when their identities match.
+// What a folder or an entry is, whatever its path says: two spellings (\\?\,
+// an 8.3 short name, a link, another drive letter) name the same folder
+// exactly when their identities match; and what counts as a link.
 #ifndef LUNVEX_FOLDERIDENTITY_H
 #define LUNVEX_FOLDERIDENTITY_H
 
@@ -33,9 +33,28 @@ BOOL IsSameFolderAs(LPCWSTR path, const FOLDERID *pId);
 // TRUE when a folder above path, walking up its text, is the folder pId.
 BOOL IsBelowFolder(LPCWSTR path, const FOLDERID *pId);
 
-// TRUE when path is folder itself or lies below it, comparing texts
-// (final paths of the same run) without regard to case. An empty text is
-// never within anything.
-BOOL IsWithinPath(LPCWSTR path, LPCWSTR folder);
+// What counts as a link: a name-surrogate reparse point (junction, mount
+// point, symbolic link), or tag 0 as Wine lists a Linux symlink. Every other
+// reparse point (cloud placeholders, deduplicated files) is ordinary.
+BOOL IsLink(DWORD dwAttributes, DWORD dwTag);
+// TRUE when the entry at path, whose attributes are dwAttributes, is a link:
+// its reparse tag is read from a listing of that one name.
+BOOL IsLinkEntry(LPCWSTR path, DWORD dwAttributes);
+// Folders that are both hidden and system belong to the platform.
+BOOL IsHiddenSystemFolder(DWORD dwAttributes);
+
+// A folder whose entries are checked, identified once when first needed.
+typedef struct tagENTRYFOLDER
+{
+    BOOL bIdentified;
+    FOLDERID id;
+} ENTRYFOLDER;
+
+// TRUE when the entry at path (its name from nNameAt on) resolves to
+// somewhere other than that name in its folder: a link that lists as a
+// plain file (as Wine lists a Linux file link), or, for a looked-up name,
+// another file reached through its 8.3 alias. Opening it, let alone writing
+// or deleting through it, would touch that other file.
+BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder);
 
 #endif

@@ -1,5 +1,6 @@
 // What the passes treat as a link.
-#include "PassHelpers.h"
+#include "FolderIdentity.h"
+#include "Listing.h"
 #include <shlwapi.h>
 
 BOOL IsLink(DWORD dwAttributes, DWORD dwTag)

@@ -1,5 +1,5 @@
 // Does an entry of this name exist, and when was it last written?
-#include "PassHelpers.h"
+#include "Listing.h"
 
 DWORD LookUpEntry(LPCWSTR path, WIN32_FILE_ATTRIBUTE_DATA *pData)
 {

@@ -1,6 +1,9 @@
 // The copy pass: walks the source tree and brings the destination up to date.
 #include "Passes.h"
-#include "PassHelpers.h"
+#include "Copies.h"
+#include "Listing.h"
+#include "Paths.h"
+#include "Report.h"
 
 enum { ACTION_PASS_OVER, ACTION_COPY, ACTION_CONFLICT };
 
@@ -18,6 +21,19 @@ typedef struct tagDESTFOLDER
     BOOL bSwept;  // leftovers of killed runs removed
     ENTRYFOLDER entries;
 } DESTFOLDER;
+
+// One folder of the walk: each buffer first holds its folder with a
+// trailing backslash; the entry's name is then written after it for every
+// entry in turn.
+typedef struct tagMIRRORFRAME
+{
+    WCHAR szSource[PATH_BUFFER];
+    WCHAR szDest[PATH_BUFFER];
+    int a, b;  // where names go in szSource and szDest
+    DESTFOLDER folder;
+    const LINKSTEP *pChain;
+    SYNCPARAM *record;
+} MIRRORFRAME;
 
 static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
                            SYNCPARAM *record);
@@ -118,21 +134,32 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
 
 // Readies the destination folder for a source folder: made when missing,
 // never entered when it is a link, nor when it is the source itself (the
-// source inside the destination). FALSE: pass over.
+// source inside the destination). A folder that cannot be made is one
+// failed copy with its reason, not one per file below it. FALSE: pass over.
 static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, LPCWSTR source, SYNCPARAM *record)
 {
     WIN32_FILE_ATTRIBUTE_DATA found;
-    if (LookUpEntry(dest, &found) != ERROR_SUCCESS)
+    DWORD dwError = LookUpEntry(dest, &found);
+    if (dwError == ERROR_SUCCESS && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     {
-        CreateDirectoryW(dest, NULL);
-        return TRUE;
+        if (IsLinkEntry(dest, found.dwFileAttributes))
+            dwError = ERROR_CANT_ACCESS_FILE;
+        else
+            return !record->bDestHoldsSource || !IsSameFolderAs(dest, &record->idSource);
     }
-    if (IsLinkEntry(dest, found.dwFileAttributes))
+    else if (dwError == ERROR_SUCCESS || dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
     {
-        ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
-        return FALSE;
+        // A file of that name makes it fail with "already exists"; one made
+        // meanwhile by someone else is a folder like any other.
+        if (CreateDirectoryW(dest, NULL))
+            return TRUE;
+        dwError = GetLastError();
+        if (dwError == ERROR_ALREADY_EXISTS && LookUpEntry(dest, &found) == ERROR_SUCCESS &&
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkEntry(dest, found.dwFileAttributes))
+            return TRUE;
     }
-    return !record->bDestHoldsSource || !IsSameFolderAs(dest, &record->idSource);
+    ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, dwError, record);
+    return FALSE;
 }
 
 // TRUE when path is the folder pId or lies below it. Judged by identity, not
@@ -188,57 +215,52 @@ static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_
         MirrorFolderAt(source, dest, pfd, pChain, record);
 }
 
+static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+{
+    MIRRORFRAME *frame = (MIRRORFRAME *)pContext;
+    SYNCPARAM *record = frame->record;
+    BOOL bFolder = (pfd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (bFolder && !record->bSubFolders)
+        return TRUE;
+    // A name that holds a path separator would name something else once
+    // joined; a temporary file of a run is never a file to copy.
+    if (HasSeparator(pfd->cFileName) || (!bFolder && IsTempName(pfd->cFileName)))
+    {
+        ReportEntry(RESULT_COPY_FAILED, frame->szSource, frame->a, pfd, ERROR_INVALID_NAME, record);
+        return TRUE;
+    }
+    if (!bFolder && !IsInDateWindow(pfd, record))
+        return TRUE;
+    // Paths past MAX_PATH are refused rather than cut: a cut path would
+    // name another file.
+    if (!PutName(frame->szSource, frame->a, pfd->cFileName) || !PutName(frame->szDest, frame->b, pfd->cFileName))
+    {
+        ReportEntry(RESULT_COPY_FAILED, frame->szSource, frame->a, pfd, ERROR_FILENAME_EXCED_RANGE, record);
+        return TRUE;
+    }
+    if (bFolder)
+        MirrorSubfolder(frame->szSource, frame->a, frame->szDest, pfd, frame->pChain, record);
+    else if (!IsRunLog(frame->szSource, frame->a, record))  // the run's own log is not part of the backup
+        MirrorFile(frame->szSource, frame->a, frame->szDest, frame->b, pfd, &frame->folder, record);
+    return TRUE;
+}
+
 static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
                            SYNCPARAM *record)
 {
-    // Each buffer first holds its folder with a trailing backslash; the
-    // entry's name is then written after it for every entry in turn.
-    WCHAR szSource[PATH_BUFFER];
-    WCHAR szDest[PATH_BUFFER];
-    WIN32_FIND_DATAW fd;
-    DESTFOLDER folder;
-    folder.bSwept = folder.entries.bIdentified = FALSE;
-
-    int a = StartFolderPath(szSource, source);
-    int b = StartFolderPath(szDest, dest);
-    if (a < 0 || b < 0)
+    MIRRORFRAME frame;
+    frame.folder.bSwept = frame.folder.entries.bIdentified = FALSE;
+    frame.pChain = pChain;
+    frame.record = record;
+    frame.a = StartFolderPath(frame.szSource, source);
+    frame.b = StartFolderPath(frame.szDest, dest);
+    if (frame.a < 0 || frame.b < 0)
         return;
-    HANDLE hFind = StartListing(szSource, a, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-    {
-        // A subfolder that exists but cannot be listed leaves a hole in the
-        // backup: say so. (The top folder was listed before the run began.)
-        if (pfdFolder)
-            ReportResult(RESULT_COPY_FAILED, &pfdFolder->ftLastWriteTime, source, GetLastError(), record);
-        return;
-    }
-    do
-    {
-        BOOL bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (bFolder && (!record->bSubFolders || IsDotEntry(fd.cFileName)))
-            continue;
-        // A name that holds a path separator would name something else once
-        // joined; a temporary file of a run is never a file to copy.
-        if (HasSeparator(fd.cFileName) || (!bFolder && IsTempName(fd.cFileName)))
-        {
-            ReportEntry(RESULT_COPY_FAILED, szSource, a, &fd, ERROR_INVALID_NAME, record);
-            continue;
-        }
-        if (!bFolder && !IsInDateWindow(&fd, record))
-            continue;
-        // Paths past MAX_PATH are refused rather than cut: a cut path would
-        // name another file.
-        if (!PutName(szSource, a, fd.cFileName) || !PutName(szDest, b, fd.cFileName))
-        {
-            ReportEntry(RESULT_COPY_FAILED, szSource, a, &fd, ERROR_FILENAME_EXCED_RANGE, record);
-            continue;
-        }
-        if (bFolder)
-            MirrorSubfolder(szSource, a, szDest, &fd, pChain, record);
-        else if (!IsRunLog(szSource, a, record))  // the run's own log is not part of the backup
-            MirrorFile(szSource, a, szDest, b, &fd, &folder, record);
-    } while (ContinueListing(hFind, &fd));
-    EndListing(hFind);
+    DWORD dwError = WalkFolder(frame.szSource, frame.a, L"*", MirrorEntryProc, &frame);
+    // A subfolder that exists but cannot be listed leaves a hole in the
+    // backup: say so. (The top folder was listed before the run began.)
+    if (dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND && pfdFolder)
+        ReportResult(RESULT_COPY_FAILED, &pfdFolder->ftLastWriteTime, source, dwError, record);
 }
 
 void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)

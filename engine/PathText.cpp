@@ -1,5 +1,5 @@
 // Building and comparing the fixed-size path texts of the passes.
-#include "PassHelpers.h"
+#include "Paths.h"
 
 int StartFolderPath(LPWSTR buffer, LPCWSTR folder)
 {
@@ -44,11 +44,6 @@ BOOL HasSeparator(LPCWSTR name)
             return TRUE;
     }
     return FALSE;
-}
-
-BOOL IsDotEntry(LPCWSTR name)
-{
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 int ToLongPathForm(LPCWSTR path, int nLen, LPWSTR out)

@@ -1,6 +1,9 @@
 // The removal pass: deletes destination files the source no longer has.
 #include "Passes.h"
-#include "PassHelpers.h"
+#include "Copies.h"
+#include "Listing.h"
+#include "Paths.h"
+#include "Report.h"
 
 // What the pass knows of the source folder that matches the destination
 // folder it walks.
@@ -11,24 +14,43 @@ enum
     REFERENCE_UNKNOWN,  // nothing proved (vanished, access denied, unreachable): keep all
 };
 
+// The attributes SetFileAttributesW takes; the others describe the file.
+#define SETTABLE_ATTRIBUTES \
+    (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | \
+     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY)
+
+// One destination folder of the walk, with the matching source folder; as
+// in the copy pass, each buffer holds its folder and then each entry's full
+// path in turn.
+typedef struct tagPURGEFRAME
+{
+    WCHAR szScan[PATH_BUFFER];
+    WCHAR szReference[PATH_BUFFER];
+    int a, b;  // where names go in szScan and szReference
+    int nState;
+    ENTRYFOLDER folder;
+    SYNCPARAM *record;
+} PURGEFRAME;
+
 // A failed look-up is proof of nothing by itself: only a query of the source
 // folder that reads it and finds no such name is. A folder that cannot be
 // read (denied, or behind a link whose drive is gone) answers otherwise.
 // dwLookUp is what LookUpEntry answered for referencePath.
-static BOOL IsAbsenceProved(LPCWSTR referencePath, DWORD dwLookUp)
+static BOOL ListingConfirmsAbsence(LPCWSTR referencePath, DWORD dwLookUp)
 {
     WIN32_FIND_DATAW fd;
     return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry(referencePath, &fd) == ERROR_FILE_NOT_FOUND;
 }
 
+// Looks the name up, then has the listing confirm that it is absent.
 static BOOL IsProvedAbsent(LPCWSTR referencePath)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    return IsAbsenceProved(referencePath, LookUpEntry(referencePath, &data));
+    return ListingConfirmsAbsence(referencePath, LookUpEntry(referencePath, &data));
 }
 
 // The state of the source folder that matches a destination subfolder.
-static int ReferenceOf(LPWSTR referencePath, int nState)
+static int ReferenceOf(LPCWSTR referencePath, int nState)
 {
     if (nState != REFERENCE_PRESENT)
         return nState;
@@ -39,7 +61,7 @@ static int ReferenceOf(LPWSTR referencePath, int nState)
         // A file of that name: the source has no such folder, so nothing below.
         return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? REFERENCE_PRESENT : REFERENCE_ABSENT;
     }
-    return IsAbsenceProved(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
+    return ListingConfirmsAbsence(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
 
 static void PurgeFile(LPCWSTR scanPath, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
@@ -48,65 +70,84 @@ static void PurgeFile(LPCWSTR scanPath, int nNameAt, const WIN32_FIND_DATAW *pfd
     // A link the platform marks as one is deleted itself. One it lists as a
     // plain file (Wine's) cannot be: the deletion would reach its target.
     DWORD dwError = ERROR_SUCCESS;
+    DWORD dwAttributes = pfd->dwFileAttributes & SETTABLE_ATTRIBUTES;
+    DWORD dwWritable = dwAttributes & ~FILE_ATTRIBUTE_READONLY;
     if (!IsLink(pfd->dwFileAttributes, pfd->dwReserved0) && IsElsewhere(scanPath, nNameAt, pFolder))
         dwError = ERROR_CANT_ACCESS_FILE;
-    else
+    // The platform deletes no read-only file; only that attribute goes.
+    else if ((dwAttributes & FILE_ATTRIBUTE_READONLY) &&
+             !SetFileAttributesW(scanPath, dwWritable ? dwWritable : FILE_ATTRIBUTE_NORMAL))
+        dwError = GetLastError();
+    else if (!DeleteFileW(scanPath))
     {
-        if (pfd->dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-            SetFileAttributesW(scanPath, FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(scanPath))
-            dwError = GetLastError();
+        dwError = GetLastError();
+        // Kept after all: as it was, read-only included.
+        if (dwAttributes & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesW(scanPath, dwAttributes);
     }
     ReportResult(dwError ? RESULT_DELETE_FAILED : RESULT_DELETED, &pfd->ftLastWriteTime, scanPath, dwError, record);
 }
 
-static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, SYNCPARAM *record)
-{
-    // As in the copy pass, each buffer holds its folder and then each
-    // entry's full path in turn.
-    WCHAR szScan[PATH_BUFFER];
-    WCHAR szReference[PATH_BUFFER];
-    WIN32_FIND_DATAW fd;
-    ENTRYFOLDER folder;
-    folder.bIdentified = FALSE;
+static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, const WIN32_FIND_DATAW *pfdFolder,
+                          SYNCPARAM *record);
 
-    int a = StartFolderPath(szScan, scan);
-    int b = StartFolderPath(szReference, reference);
-    if (a < 0 || b < 0 || nState == REFERENCE_UNKNOWN)
-        return;
-    HANDLE hFind = StartListing(szScan, a, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do
+static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+{
+    PURGEFRAME *frame = (PURGEFRAME *)pContext;
+    SYNCPARAM *record = frame->record;
+    BOOL bFolder = (pfd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A front end that lost its record of the run: nothing more is deleted.
+    if (record->bRecordLost)
+        return FALSE;
+    if (bFolder && !record->bSubFolders)
+        return TRUE;
+    // A folder link may lead outside the destination tree: never follow
+    // it. Hidden system folders are the platform's, kept as the copy pass
+    // leaves their source counterparts alone.
+    if (bFolder && (IsLink(pfd->dwFileAttributes, pfd->dwReserved0) || IsHiddenSystemFolder(pfd->dwFileAttributes)))
+        return TRUE;
+    if (HasSeparator(pfd->cFileName))
     {
-        BOOL bFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (bFolder && (!record->bSubFolders || IsDotEntry(fd.cFileName)))
-            continue;
-        // A folder link may lead outside the destination tree: never follow
-        // it. Hidden system folders are the platform's, kept as the copy
-        // pass leaves their source counterparts alone.
-        if (bFolder && (IsLink(fd.dwFileAttributes, fd.dwReserved0) || IsHiddenSystemFolder(fd.dwFileAttributes)))
-            continue;
-        if (HasSeparator(fd.cFileName))
-        {
-            ReportEntry(RESULT_DELETE_FAILED, szScan, a, &fd, ERROR_INVALID_NAME, record);
-            continue;
-        }
-        // An entry whose path would not fit is kept: it cannot be checked.
-        if (!PutName(szScan, a, fd.cFileName) || !PutName(szReference, b, fd.cFileName))
-            continue;
-        if (!bFolder && IsTempName(fd.cFileName))
-            RemoveLeftover(szScan, a, &fd, &folder, record);
-        else if (!bFolder && (nState == REFERENCE_ABSENT || IsProvedAbsent(szReference)) && !IsRunLog(szScan, a, record))
-            PurgeFile(szScan, a, &fd, &folder, record);
-        else if (bFolder)
-        {
-            // The source may lie inside the destination: its files are not extra.
-            if (!record->bDestHoldsSource || !IsSameFolderAs(szScan, &record->idSource))
-                PurgeFolderAt(szScan, szReference, ReferenceOf(szReference, nState), record);
-        }
-    } while (ContinueListing(hFind, &fd));
-    EndListing(hFind);
+        ReportEntry(RESULT_DELETE_FAILED, frame->szScan, frame->a, pfd, ERROR_INVALID_NAME, record);
+        return TRUE;
+    }
+    // An entry whose path would not fit is kept: it cannot be checked.
+    if (!PutName(frame->szScan, frame->a, pfd->cFileName) || !PutName(frame->szReference, frame->b, pfd->cFileName))
+        return TRUE;
+    if (!bFolder && IsTempName(pfd->cFileName))
+        RemoveLeftover(frame->szScan, frame->a, pfd, &frame->folder, record);
+    else if (!bFolder && (frame->nState == REFERENCE_ABSENT || IsProvedAbsent(frame->szReference)) &&
+             !IsRunLog(frame->szScan, frame->a, record))
+        PurgeFile(frame->szScan, frame->a, pfd, &frame->folder, record);
+    else if (bFolder)
+    {
+        // The source may lie inside the destination: its files are not extra.
+        if (!record->bDestHoldsSource || !IsSameFolderAs(frame->szScan, &record->idSource))
+            PurgeFolderAt(frame->szScan, frame->szReference, ReferenceOf(frame->szReference, frame->nState), pfd, record);
+    }
+    return TRUE;
+}
+
+static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, const WIN32_FIND_DATAW *pfdFolder,
+                          SYNCPARAM *record)
+{
+    PURGEFRAME frame;
+    frame.folder.bIdentified = FALSE;
+    frame.nState = nState;
+    frame.record = record;
+    frame.a = StartFolderPath(frame.szScan, scan);
+    frame.b = StartFolderPath(frame.szReference, reference);
+    if (frame.a < 0 || frame.b < 0 || nState == REFERENCE_UNKNOWN)
+        return;
+    DWORD dwError = WalkFolder(frame.szScan, frame.a, L"*", PurgeEntryProc, &frame);
+    // Extras the pass could not even see: the run did not do what was asked.
+    if (dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND)
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        const FILETIME *pTime = pfdFolder ? &pfdFolder->ftLastWriteTime
+                                : LookUpEntry(scan, &data) == ERROR_SUCCESS ? &data.ftLastWriteTime : NULL;
+        ReportResult(RESULT_DELETE_FAILED, pTime, scan, dwError, record);
+    }
 }
 
 void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
@@ -115,5 +156,5 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
     // replaced since, nothing it lacks proves anything.
     if ((record->idSource.bHasId || record->idSource.szFinal[0]) && !IsSameFolderAs(reference, &record->idSource))
         return;
-    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_PRESENT : REFERENCE_UNKNOWN, record);
+    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_PRESENT : REFERENCE_UNKNOWN, NULL, record);
 }

@@ -1,7 +1,17 @@
 // What must hold before the passes may touch the two folders.
 #include "Passes.h"
-#include "PassHelpers.h"
+#include "Listing.h"
+#include "Paths.h"
 #include <shlwapi.h>
+
+// Nothing but spaces: an empty folder text would make the passes work on
+// the current folder, which for a scheduled task is often the system folder.
+static BOOL IsBlank(LPCWSTR path)
+{
+    while (*path == L' ')
+        path++;
+    return *path == L'\0';
+}
 
 // "X:" and "X:folder" mean a folder relative to the current folder of drive
 // X:, which a scheduled task does not have: the run could land anywhere.
@@ -10,8 +20,23 @@ static BOOL IsDriveRelative(LPCWSTR path)
     return path[0] && path[1] == L':' && path[2] != L'\\' && path[2] != L'/';
 }
 
-// Records why the run is refused; FALSE for BeginRun to return.
-static BOOL Refuse(SYNCPARAM *record, int nRefusal)
+// Copies a folder text into folder (PATH_BUFFER characters) without one
+// final backslash, which names the same folder. FALSE when what is left is
+// too long for a path: it is refused, never cut, since its first 259
+// characters may name another folder (a parent, say) that the run would
+// then fill or, with removal on, empty.
+static BOOL TakeFolderText(LPCWSTR text, LPWSTR folder)
+{
+    int nLen = lstrlenW(text);
+    if (nLen > 1 && (text[nLen - 1] == L'\\' || text[nLen - 1] == L'/') && text[nLen - 2] != L':')
+        nLen--;
+    if (nLen > PATH_MAX_CHARS)
+        return FALSE;
+    lstrcpynW(folder, text, nLen + 1);
+    return TRUE;
+}
+
+static BOOL Refuse(SYNCPARAM *record, REFUSAL nRefusal)
 {
     record->nRefusal = nRefusal;
     return FALSE;
@@ -19,20 +44,21 @@ static BOOL Refuse(SYNCPARAM *record, int nRefusal)
 
 BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
 {
+    WCHAR szSource[PATH_BUFFER], szDest[PATH_BUFFER];
     record->nFailures = 0;
     record->nRefusal = REFUSED_NONE;
+    record->bRecordLost = FALSE;
     record->szSourceRoot[0] = record->szDestRoot[0] = L'\0';
     record->bDestHoldsSource = record->bSourceHoldsDest = FALSE;
     SecureZeroMemory(&record->idSource, sizeof(record->idSource));
     SecureZeroMemory(&record->idDest, sizeof(record->idDest));
     GetSystemTimeAsFileTime(&record->ftRunStart);
-    // An empty folder text would make the passes work on the current
-    // directory, which for a scheduled task is often the system folder.
-    if (!source[0] || !dest[0])
+    if (IsBlank(source) || IsBlank(dest))
         return Refuse(record, REFUSED_EMPTY);
     if (IsDriveRelative(source) || IsDriveRelative(dest))
         return Refuse(record, REFUSED_DRIVE_RELATIVE);
-    if (!GetFullFolderPath(source, record->szSourceRoot) || !GetFullFolderPath(dest, record->szDestRoot))
+    if (!TakeFolderText(source, szSource) || !TakeFolderText(dest, szDest) ||
+        !GetFullFolderPath(szSource, record->szSourceRoot) || !GetFullFolderPath(szDest, record->szDestRoot))
         return Refuse(record, REFUSED_TOO_LONG);
     // Both must be folders that exist, the source one that can be listed:
     // with nothing to compare with, every destination file would look extra.
@@ -48,27 +74,32 @@ BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
                                !record->idSource.szFinal[0] || IsBelowFolder(record->idSource.szFinal, &record->idDest);
     record->bSourceHoldsDest = IsBelowFolder(record->szDestRoot, &record->idSource) ||
                                !record->idDest.szFinal[0] || IsBelowFolder(record->idDest.szFinal, &record->idSource);
+    // The source inside the destination: the removal pass would have to
+    // walk the very folder it compares with.
+    if (record->bRemoval && record->bDestHoldsSource)
+        return Refuse(record, REFUSED_NESTED);
     return TRUE;
+}
+
+static BOOL StopAtFirstEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+{
+    return FALSE;
 }
 
 BOOL IsFolderListable(LPCWSTR folder)
 {
     WCHAR szPattern[PATH_BUFFER];
-    WIN32_FIND_DATAW fd;
     int nLen = StartFolderPath(szPattern, folder);
     if (nLen < 0)
         return FALSE;
-    HANDLE hFind = StartListing(szPattern, nLen, &fd);
-    if (hFind != INVALID_HANDLE_VALUE)
-    {
-        EndListing(hFind);
-        return TRUE;
-    }
+    DWORD dwError = WalkFolder(szPattern, nLen, L"*", StopAtFirstEntryProc, NULL);
     // An empty drive root lists nothing at all, not even "." and "..".
-    if (GetLastError() != ERROR_FILE_NOT_FOUND)
-        return FALSE;
-    DWORD dwAttributes = GetFileAttributesW(folder);
-    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (dwError == ERROR_FILE_NOT_FOUND)
+    {
+        DWORD dwAttributes = GetFileAttributesW(folder);
+        return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return dwError == ERROR_SUCCESS;
 }
 
 BOOL IsRunLog(LPCWSTR path, int nNameAt, const SYNCPARAM *record)
@@ -76,7 +107,7 @@ BOOL IsRunLog(LPCWSTR path, int nNameAt, const SYNCPARAM *record)
     // Only an entry of the log's own name is opened to compare identities:
     // the check costs nothing for any other file.
     LPCWSTR logName = StrRChrW(record->idLog.szFinal, NULL, L'\\');
-    if (!record->pLog || !logName || CompareStringOrdinal(path + nNameAt, -1, logName + 1, -1, TRUE) != CSTR_EQUAL)
+    if (!logName || CompareStringOrdinal(path + nNameAt, -1, logName + 1, -1, TRUE) != CSTR_EQUAL)
         return FALSE;
     FOLDERID id;
     return IdentifyEntry(path, &id) && IsSameIdentity(&id, &record->idLog);

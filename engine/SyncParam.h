@@ -1,5 +1,5 @@
-// The run record, the result codes and the reporting operation shared by
-// the passes and both front ends.
+// The run record, the result codes, and the one call that runs a
+// synchronisation: what both front ends and the engine share.
 #ifndef LUNVEX_SYNCPARAM_H
 #define LUNVEX_SYNCPARAM_H
 
@@ -20,17 +20,61 @@
 #define DATE_CREATED 1
 #define DATE_ACCESSED 2
 
-// Result codes; each is also the row's picture index in the results list.
-#define RESULT_COPIED (-1)
-#define RESULT_COPY_FAILED 0
-#define RESULT_DEST_NEWER 1
-#define RESULT_DELETED 2
-#define RESULT_DELETE_FAILED 3
+// What a run reports, one result per file; each code is also the row's
+// picture index in the results list.
+typedef enum tagRESULTCODE
+{
+    RESULT_COPIED = -1,
+    RESULT_COPY_FAILED = 0,
+    RESULT_DEST_NEWER = 1,    // reported twice: the source, then the newer destination file
+    RESULT_DELETED = 2,
+    RESULT_DELETE_FAILED = 3,
+} RESULTCODE;
+#define RESULT_KINDS 5  // RESULT_COPIED to RESULT_DELETE_FAILED
+
+// Why a run was refused, or stopped before its removal pass.
+typedef enum tagREFUSAL
+{
+    REFUSED_NONE,
+    REFUSED_EMPTY,           // a folder text is empty
+    REFUSED_DRIVE_RELATIVE,  // "X:" or "X:folder"
+    REFUSED_TOO_LONG,        // a folder path past the limit
+    REFUSED_SOURCE,          // the source is missing, not a folder, or cannot be listed
+    REFUSED_DEST,            // the destination is not an existing folder
+    REFUSED_SAME,            // both name one folder
+    REFUSED_NESTED,          // the source lies inside the destination and removal was asked for
+    REFUSED_LOG,             // the front end cannot keep the record of the run
+    REFUSED_SOURCE_GONE,     // the source went away during the run: nothing more was deleted
+} REFUSAL;
+#define REFUSAL_KINDS 10
+
+// How a run ended.
+typedef enum tagRUNOUTCOME
+{
+    OUTCOME_DONE,      // every copy and deletion attempted succeeded, or there was nothing to do
+    OUTCOME_FAILURES,  // at least one copy or deletion failed
+    OUTCOME_REFUSED,   // nothing, or nothing more, was run: record->nRefusal says why
+} RUNOUTCOME;
+
+// Receives each result as it arises, on the thread that runs the passes, in
+// the order of the walk: the kind, the full path, the file's last write time
+// (UTC; null when there is no file to date) and, for a failure, the
+// platform's error code. FALSE: the front end can no longer keep its record
+// of the run, and the run deletes nothing more.
+typedef BOOL(CALLBACK *RESULTPROC)(RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError,
+                                   void *pContext);
+
+// The points where a run asks its front end whether to go on.
+typedef enum tagRUNSTEP
+{
+    STEP_BEGIN,    // the guard has judged the folders (nRefusal), nothing is touched yet; FALSE refuses the run
+    STEP_REMOVAL,  // the copy pass is over; the answer decides whether the removal pass runs
+} RUNSTEP;
+typedef BOOL(CALLBACK *STEPPROC)(RUNSTEP nStep, void *pContext);
 
 typedef struct tagSYNCPARAM
 {
-    HWND hDlg;           // the dialog; null in batch mode
-    HWND hList;          // the results list; null in batch mode, and then nothing is reported
+    // Filled by the front end before each run.
     DWORD bSubFolders;   // both passes descend; the copy pass creates subfolders
     DWORD bDateFilter;   // the copy pass only takes files inside [ftFrom, ftTo]
     FILETIME ftFrom;     // UTC, inclusive
@@ -38,19 +82,21 @@ typedef struct tagSYNCPARAM
     int nDateKind;       // DATE_MODIFIED, DATE_CREATED, anything else: last access
     int nCopyWhich;      // COPY_ALL, COPY_EXISTING, COPY_MISSING
     int nTimeMode;       // TIME_NEWER, TIME_DIFFERENT, TIME_IGNORE
-
-    // Added after the fields above, which front ends fill by name.
-    DWORD nFailures;     // failed copies and deletions since BeginRun
-    int nExitCode;       // exit code of a batch run; 0 when the dialog ran
-    int nRefusal;        // why the last run was refused (REFUSED_*), or REFUSED_NONE
-    // Where batch mode keeps its record of a run, when asked to: every
-    // result goes there too. Null without a log. Its file, which the passes
-    // never copy, replace or delete wherever it lies.
-    struct tagRUNLOG *pLog;
+    BOOL bRemoval;       // removal asked for at the start (a source inside the destination is then refused)
+    RESULTPROC pfnResult;
+    STEPPROC pfnStep;    // null: every step goes on, and bRemoval decides the removal pass
+    void *pContext;      // handed to both procedures
+    // A file the passes never copy, replace or delete wherever it lies (batch
+    // mode's log); zero when there is none.
     FOLDERID idLog;
-    // Set by BeginRun. The full paths of the run's top folders, which the
-    // passes walk (no trailing backslash but on a drive root), and what each
-    // is, so that a walk never enters the other tree, whatever the paths say.
+
+    // Set by the run.
+    REFUSAL nRefusal;
+    DWORD nFailures;     // failed copies and deletions
+    BOOL bRecordLost;    // a result could not be kept: no deletion after that
+    // The full paths of the run's top folders, which the passes walk (no
+    // trailing backslash but on a drive root), and what each is, so that a
+    // walk never enters the other tree, whatever the paths say.
     WCHAR szSourceRoot[PATH_BUFFER];
     WCHAR szDestRoot[PATH_BUFFER];
     FOLDERID idSource;
@@ -60,9 +106,9 @@ typedef struct tagSYNCPARAM
     FILETIME ftRunStart;    // UTC; temporary files older than this are leftovers
 } SYNCPARAM;
 
-// Shows one result of a pass (a row of the results list). Synchronous,
-// called once per result in the order the results arise; returns at once
-// when record->hList is null.
-void AddResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record);
+// One synchronisation of dest from source as the record says, on the
+// calling thread: the guard, the copy pass, a check that the source is still
+// the folder the run began with, and the removal pass when asked for.
+RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record);
 
 #endif

@@ -44,6 +44,13 @@
 #define IDS_KIND_CREATED        5
 #define IDS_KIND_ACCESSED       6
 
+/* Why a run was refused, each at its REFUSED_* number past the base: the
+   dialog's row in the resource module's language, and the log's line,
+   English in every build. Each base starts a block of 16 strings, so that
+   a block holds one language only. */
+#define IDS_REFUSED             16
+#define IDS_LOG_REFUSED         32
+
 /* Images, always loaded from the program's own module: the icon, and the
    status pictures in strips of 16 (IDB_STATUS) to 32 pixels */
 #define IDI_APP                 1

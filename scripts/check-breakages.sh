@@ -40,7 +40,7 @@ leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, N
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
 quote-escaped@@batch/CommandLine.cpp@@s/if \(\*p == L'"'\)\n            bQuoted = !bQuoted;/if (*p == L'\\\\' \&\& p[1] == L'"')\n            p++;\n        else if (*p == L'"')\n            bQuoted = !bQuoted;/@@SchedulersWrite
 subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2', L'2', L'1'/@@OptionDigits
-long-field-cut@@ui/SyncThread.cpp@@s/return lstrlenW\(buffer\) <= PATH_MAX_CHARS;/buffer[PATH_MAX_CHARS] = 0; return TRUE;/@@CannotNameAFolder
+long-field-cut@@engine/RunGuard.cpp@@s/if \(nLen > PATH_MAX_CHARS\)\n        return FALSE;/if (nLen > PATH_MAX_CHARS)\n        nLen = PATH_MAX_CHARS;/@@RefusedRun|RefusedFolders
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
 window-end-cut@@ui/SyncThread.cpp@@s/to.QuadPart \+= FILETIME_UNITS_PER_SECOND - 1;//@@EachDateWithItsOwn
 rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@LocalDate|EveryCopyConflict

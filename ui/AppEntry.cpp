@@ -11,8 +11,9 @@ extern "C" void AppEntry(void)
     // The one run record of the process; it lives until ExitProcess.
     SYNCPARAM record;
     SecureZeroMemory(&record, sizeof(record));
+    int nExitCode = 0;
     InitCommonControls();
-    if (!RunCommandLine(&record) && SUCCEEDED(CoInitialize(NULL)))
+    if (!RunCommandLine(&record, &nExitCode) && SUCCEEDED(CoInitialize(NULL)))
     {
         HMODULE hResources = GetResourceModule();
         INT_PTR nResult = DialogBoxParamW(hResources, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDlgProc,
@@ -23,5 +24,5 @@ extern "C" void AppEntry(void)
             DialogBoxParamW(hSelf, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDlgProc, (LPARAM)&record);
         CoUninitialize();
     }
-    ExitProcess((UINT)record.nExitCode);
+    ExitProcess((UINT)nExitCode);
 }

@@ -15,13 +15,14 @@ int LoadUiString(HMODULE hResources, UINT id, LPWSTR buffer, int nChars);
 // The dialog.
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
-// One interactive run.
+// One interactive run; the thread's parameter is the dialog.
 DWORD WINAPI SyncThreadProc(LPVOID param);
 void ReadPickerTime(HWND hDlg, int dateId, FILETIME *out);
 
 // The results list.
 void SetUpResultList(HWND hDlg, HWND hList);
-void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path);
+// A row for a result; a null time leaves its date and time empty.
+void AppendResultRow(HWND hList, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path);
 void ShowNewestRow(HWND hList, BOOL bPaintNow);
 INT_PTR OnResultListNotify(HWND hDlg, NMHDR *pHeader);
 

@@ -12,11 +12,9 @@
 // keep one width in every locale and read the same as the rows they filter.
 static const WCHAR c_szPickerDate[] = L"MM'/'dd'/'yyyy";
 
-static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
+static void OnInitDialog(HWND hDlg)
 {
     WCHAR szText[UI_STRING_CHARS];
-    record->hDlg = hDlg;
-    record->hList = GetDlgItem(hDlg, IDC_RESULTS);
     PersistSettings(hDlg, FALSE);
     SubclassFolderEdit(hDlg, IDC_SOURCE);
     SubclassFolderEdit(hDlg, IDC_DEST);
@@ -28,7 +26,7 @@ static void OnInitDialog(HWND hDlg, SYNCPARAM *record)
     SendMessageW(hDlg, WM_SETICON, ICON_SMALL,
                  (LPARAM)LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                     GetSystemMetrics(SM_CYSMICON), 0));
-    SetUpResultList(hDlg, record->hList);
+    SetUpResultList(hDlg, GetDlgItem(hDlg, IDC_RESULTS));
 
     HMODULE hResources = GetResourceModule();
     for (UINT id = IDS_KIND_MODIFIED; id <= IDS_KIND_ACCESSED; id++)
@@ -47,14 +45,14 @@ static BOOL IsRunning(HWND hDlg)
     return !IsWindowEnabled(GetDlgItem(hDlg, IDC_SYNC));
 }
 
-static void OnSync(HWND hDlg, HWND hSync, SYNCPARAM *record)
+static void OnSync(HWND hDlg, HWND hSync)
 {
     // Enter pressed again before the button greys out must not start a second run.
     if (IsRunning(hDlg))
         return;
     EnableWindow(hSync, FALSE);
     DWORD dwThreadId;
-    HANDLE hThread = CreateThread(NULL, 0, SyncThreadProc, record, 0, &dwThreadId);
+    HANDLE hThread = CreateThread(NULL, 0, SyncThreadProc, hDlg, 0, &dwThreadId);
     if (hThread)
         CloseHandle(hThread);
     else
@@ -68,7 +66,7 @@ static void OnDateFilter(HWND hDlg)
         EnableWindow(GetDlgItem(hDlg, id), bOn);
 }
 
-static void OnCommand(HWND hDlg, WPARAM wParam, LPARAM lParam, SYNCPARAM *record)
+static void OnCommand(HWND hDlg, WPARAM wParam)
 {
     // The whole wParam is compared, so only clicks (notification code 0) act.
     switch (wParam)
@@ -82,7 +80,7 @@ static void OnCommand(HWND hDlg, WPARAM wParam, LPARAM lParam, SYNCPARAM *record
         BrowseForFolder(hDlg, (int)wParam - 1);
         break;
     case IDC_SYNC:
-        OnSync(hDlg, GetDlgItem(hDlg, IDC_SYNC), record);
+        OnSync(hDlg, GetDlgItem(hDlg, IDC_SYNC));
         break;
     case IDC_DATE_FILTER:
         OnDateFilter(hDlg);
@@ -101,15 +99,15 @@ static void OnDestroy(HWND hDlg)
 
 INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SYNCPARAM *record = (SYNCPARAM *)GetWindowLongPtrW(hDlg, DWLP_USER);
     switch (message)
     {
     case WM_INITDIALOG:
+        // The run record, which each run's worker takes from here.
         SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
-        OnInitDialog(hDlg, (SYNCPARAM *)lParam);
+        OnInitDialog(hDlg);
         break;
     case WM_COMMAND:
-        OnCommand(hDlg, wParam, lParam, record);
+        OnCommand(hDlg, wParam);
         break;
     case WM_ROWQUEUE_OPEN:
         OpenRowQueue(hDlg, (ROWQUEUE *)lParam);

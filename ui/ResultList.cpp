@@ -127,21 +127,21 @@ static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
     SendMessageW(hList, LVM_SETITEMW, 0, (LPARAM)&item);
 }
 
-void AppendResultRow(HWND hList, int code, const FILETIME *time, LPCWSTR path)
+void AppendResultRow(HWND hList, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path)
 {
     // Local time with the zone's offset in force now. A time that cannot be
     // shown leaves both cells empty rather than showing something made up.
     FILETIME ftLocal;
     SYSTEMTIME st;
     WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
-    if (!FileTimeToLocalFileTime(time, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
+    if (!pTime || !FileTimeToLocalFileTime(pTime, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
         !FormatRowTime(&st, szDate, szTime))
         szDate[0] = szTime[0] = L'\0';
 
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = ROW_LAST;
-    item.iImage = code;
+    item.iImage = nCode;
     int nItem = (int)SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
     SetCellText(hList, nItem, 1, szDate);
     SetCellText(hList, nItem, 2, szTime);

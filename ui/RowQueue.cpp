@@ -19,8 +19,9 @@ static ROWQUEUE *QueueOf(HWND hDlg)
     return (ROWQUEUE *)GetPropW(hDlg, c_szQueueProp);
 }
 
-void InitRowQueue(ROWQUEUE *queue)
+void InitRowQueue(ROWQUEUE *queue, HWND hDlg)
 {
+    queue->hDlg = hDlg;
     InitializeCriticalSection(&queue->lock);
     queue->iFilling = 0;
     queue->nRows[0] = queue->nRows[1] = 0;
@@ -29,23 +30,29 @@ void InitRowQueue(ROWQUEUE *queue)
 // Runs on the worker. The row is copied into the queue, so the passes may
 // reuse their buffers at once; only when the worker's half is full does it
 // wait, for the dialog to take the half (not to append it).
-void QueueRow(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
+void QueueRow(ROWQUEUE *queue, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path)
 {
-    ROWQUEUE *queue = QueueOf(record->hDlg);
-    if (!queue)
-        return;
     EnterCriticalSection(&queue->lock);
     if (queue->nRows[queue->iFilling] == ROW_BATCH)
     {
         LeaveCriticalSection(&queue->lock);
-        SendMessageW(record->hDlg, WM_ROWQUEUE_TAKE, 0, 0);
+        SendMessageW(queue->hDlg, WM_ROWQUEUE_TAKE, 0, 0);
         EnterCriticalSection(&queue->lock);
     }
     PENDINGROW *row = &queue->rows[queue->iFilling][queue->nRows[queue->iFilling]++];
-    row->nCode = code;
-    row->ftTime = *time;
+    row->nCode = nCode;
+    row->bDated = pTime != NULL;
+    if (pTime)
+        row->ftTime = *pTime;
     lstrcpynW(row->szPath, path, ARRAYSIZE(row->szPath));
     LeaveCriticalSection(&queue->lock);
+}
+
+// The list shows no error codes; the row's picture says it failed.
+BOOL CALLBACK AddResult(RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError, void *pContext)
+{
+    QueueRow((ROWQUEUE *)pContext, nCode, pTime, path);
+    return TRUE;
 }
 
 void OpenRowQueue(HWND hDlg, ROWQUEUE *queue)
@@ -63,8 +70,10 @@ static void AppendTakenRows(HWND hDlg, ROWQUEUE *queue)
     HWND hList = GetDlgItem(hDlg, IDC_RESULTS);
     int iTaken = 1 - queue->iFilling;  // only this thread changes iFilling
     for (int i = 0; i < queue->nRows[iTaken]; i++)
-        AppendResultRow(hList, queue->rows[iTaken][i].nCode, &queue->rows[iTaken][i].ftTime,
-                        queue->rows[iTaken][i].szPath);
+    {
+        const PENDINGROW *row = &queue->rows[iTaken][i];
+        AppendResultRow(hList, row->nCode, row->bDated ? &row->ftTime : NULL, row->szPath);
+    }
     queue->nRows[iTaken] = 0;
 }
 

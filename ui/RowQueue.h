@@ -12,13 +12,15 @@
 
 typedef struct tagPENDINGROW
 {
-    int nCode;
+    RESULTCODE nCode;
+    BOOL bDated;      // ftTime holds the file's time; otherwise the row shows none
     FILETIME ftTime;  // UTC
     WCHAR szPath[REPORT_PATH_BUFFER];
 } PENDINGROW;
 
 typedef struct tagROWQUEUE
 {
+    HWND hDlg;              // the dialog whose list shows the rows
     CRITICAL_SECTION lock;  // guards iFilling and the filling half's count
     int iFilling;           // the half the worker fills; the other is the dialog's
     int nRows[2];
@@ -38,9 +40,11 @@ typedef struct tagROWQUEUE
 // The dialog's timer that appends and paints queued rows during a run.
 #define IDT_ROWQUEUE_PAINT 1
 
-// The worker's side.
-void InitRowQueue(ROWQUEUE *queue);
-void QueueRow(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record);
+// The worker's side. AddResult is the run's results procedure, its
+// context the queue.
+void InitRowQueue(ROWQUEUE *queue, HWND hDlg);
+void QueueRow(ROWQUEUE *queue, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path);
+BOOL CALLBACK AddResult(RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError, void *pContext);
 
 // The dialog's side, one function per message above and one for the timer.
 void OpenRowQueue(HWND hDlg, ROWQUEUE *queue);

@@ -2,10 +2,8 @@
 // controls only by sent messages, which the dialog's thread handles from its
 // modal loop, so the dialog stays responsive while the passes walk the trees.
 #include <windows.h>
-#include <shlwapi.h>
 #include "Dialog.h"
 #include "RowQueue.h"
-#include "../engine/Passes.h"
 #include "../res/resource.h"
 
 // FILETIME counts 100 ns units.
@@ -36,6 +34,7 @@ static BOOL IsChecked(HWND hDlg, int id)
 static void ReadOptions(HWND hDlg, SYNCPARAM *record)
 {
     record->bSubFolders = IsChecked(hDlg, IDC_SUBFOLDERS);
+    record->bRemoval = IsChecked(hDlg, IDC_DELETE_EXTRA);
     record->bDateFilter = IsChecked(hDlg, IDC_DATE_FILTER);
     if (record->bDateFilter)
     {
@@ -62,50 +61,52 @@ static void ReadOptions(HWND hDlg, SYNCPARAM *record)
     }
 }
 
-// FALSE when the field cannot name a folder for the run. An empty field
-// would mean the current directory. A text too long for a path is refused
-// rather than cut: its first 259 characters may name another folder, whose
-// files the run would then overwrite or delete. Reading a few characters
-// more than a path holds is what shows the cut.
-static BOOL ReadFolderField(HWND hDlg, int id, LPWSTR buffer)
+static BOOL CALLBACK DialogStepProc(RUNSTEP nStep, void *pContext)
 {
-    if (!GetDlgItemTextW(hDlg, id, buffer, PATH_BUFFER))
-        return FALSE;
-    PathRemoveBackslashW(buffer);
-    return lstrlenW(buffer) <= PATH_MAX_CHARS;
+    ROWQUEUE *queue = (ROWQUEUE *)pContext;
+    if (nStep != STEP_REMOVAL)
+        return TRUE;
+    // The copy pass's rows are all in the list before the removal pass
+    // starts; the box is read only now, so unchecking it during the copy
+    // pass still counts.
+    SendMessageW(queue->hDlg, WM_ROWQUEUE_TAKE, 0, 0);
+    return IsChecked(queue->hDlg, IDC_DELETE_EXTRA);
 }
 
-static void RunFolders(HWND hDlg, SYNCPARAM *record)
+// Runs the folders and options the dialog holds. The fields' texts go to
+// the run as they are, a few characters past what a path holds so that
+// one too long shows as such: the run refuses it rather than cut it.
+static void RunDialogsFolders(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
 {
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
-    if (!ReadFolderField(hDlg, IDC_SOURCE, szSource) || !ReadFolderField(hDlg, IDC_DEST, szDest))
-        return;
+    GetDlgItemTextW(hDlg, IDC_SOURCE, szSource, PATH_BUFFER);
+    GetDlgItemTextW(hDlg, IDC_DEST, szDest, PATH_BUFFER);
     ReadOptions(hDlg, record);
-    // The source inside the destination is refused when removal is asked
-    // for, and never purged should the box be checked during the copy pass.
-    if (!BeginRun(szSource, szDest, record) || (IsChecked(hDlg, IDC_DELETE_EXTRA) && record->bDestHoldsSource))
-        return;
-    MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
-    // The copy pass's rows are all in the list before the removal pass starts.
-    SendMessageW(hDlg, WM_ROWQUEUE_TAKE, 0, 0);
-    // Read only now, so unchecking the box during the copy pass still counts;
-    // and never remove against a source that cannot be listed.
-    if (IsChecked(hDlg, IDC_DELETE_EXTRA) && !record->bDestHoldsSource && IsFolderListable(record->szSourceRoot))
-        PurgeFolder(record->szDestRoot, record->szSourceRoot, record);
+    record->pfnResult = AddResult;
+    record->pfnStep = DialogStepProc;
+    record->pContext = queue;
+    // A refused run says why, as a failure row where the user looks.
+    if (SyncFolders(szSource, szDest, record) == OUTCOME_REFUSED)
+    {
+        WCHAR szReason[UI_STRING_CHARS];
+        LoadUiString(GetResourceModule(), IDS_REFUSED + record->nRefusal, szReason, ARRAYSIZE(szReason));
+        QueueRow(queue, RESULT_COPY_FAILED, NULL, szReason);
+    }
+    record->pContext = NULL;
 }
 
 DWORD WINAPI SyncThreadProc(LPVOID param)
 {
-    SYNCPARAM *record = (SYNCPARAM *)param;
-    HWND hDlg = record->hDlg;
+    HWND hDlg = (HWND)param;
+    SYNCPARAM *record = (SYNCPARAM *)GetWindowLongPtrW(hDlg, DWLP_USER);
     // The run's rows wait here until the dialog takes them; the queue lives
     // until the dialog has let go of it at the end of the run.
     ROWQUEUE queue;
-    InitRowQueue(&queue);
+    InitRowQueue(&queue, hDlg);
     SendMessageW(hDlg, WM_ROWQUEUE_OPEN, 0, (LPARAM)&queue);
 
-    RunFolders(hDlg, record);
+    RunDialogsFolders(hDlg, record, &queue);
 
     // Every row shown and the newest in view before the run counts as over.
     SendMessageW(hDlg, WM_ROWQUEUE_CLOSE, 0, 0);

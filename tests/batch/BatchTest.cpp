@@ -134,13 +134,15 @@ TEST_F(BatchTest, CommandLinesAsSchedulersWriteThem)
     {
         SCOPED_TRACE(Narrow(line.tail));
         SYNCPARAM record = {};
-        ASSERT_EQ(RunCommandText((L"Lunvex.exe " + line.tail).c_str(), &record), 1);
+        int exitCode = -1;
+        ASSERT_TRUE(RunCommandText((L"Lunvex.exe " + line.tail).c_str(), &record, &exitCode));
         EXPECT_EQ(record.szSourceRoot, line.source);
         EXPECT_EQ(record.szDestRoot, line.dest);
     }
     // One folder alone is no batch run: the dialog opens.
     SYNCPARAM record = {};
-    EXPECT_EQ(RunCommandText((L"Lunvex.exe \"" + src + L"\\\"").c_str(), &record), 0);
+    int exitCode = -1;
+    EXPECT_FALSE(RunCommandText((L"Lunvex.exe \"" + src + L"\\\"").c_str(), &record, &exitCode));
     // Through the real program, the trap that used to open a dialog nobody sees.
     MakeFile(src + L"\\a.txt", "a", 1);
     EXPECT_EQ(RunLunvexRaw(L"\"" + src + L"\\\" " + dst + L" 0 1 1 1"), 0);
@@ -187,10 +189,13 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
     MakeFile(dst + L"\\c-conflict.txt", "newer", 400);
     MakeFile(dst + L"\\d-extra.txt", "e", 500);
     MakeFile(dst + L"\\e-busy.txt", "b", 600);  // held without delete sharing
+    MakeFile(src + L"\\f-clash\\inner.txt", "i", 1);  // a file holds the folder's name: one failure
+    SetWriteTime(src + L"\\f-clash", TimeAt(700));
+    MakeFile(dst + L"\\f-clash", "file", 1);
     MakeFile(src + L"\\run.log", "not the log", 1);
     std::wstring log = dst + L"\\run.log";  // inside the destination, removal on: never removed
     HANDLE hBusy = CreateFileW((dst + L"\\e-busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(Run({L"0", L"0", L"0", L"1", log, L"arguments after the log are ignored"}), 1);
+    EXPECT_EQ(Run({L"0", L"0", L"1", L"1", log, L"arguments after the log are ignored"}), 1);
     CloseHandle(hBusy);
     std::string s = Narrow(src), d = Narrow(dst);
     std::vector<std::string> lines = LogLines(log);
@@ -198,24 +203,25 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
     EXPECT_EQ(lines[0].substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(lines[0].substr(23), lines[0].substr(23, 6) + " start") << lines[0];
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
-              (std::vector<std::string>{"source " + s + " (" + s + ")", "destination " + d + " (" + d + ")", "options 0 0 0 1",
+              (std::vector<std::string>{"source " + s + " (" + s + ")", "destination " + d + " (" + d + ")", "options 0 0 1 1",
                                         LogTime(100) + " copied " + s + "\\a.txt",
                                         LogTime(200) + " copy-failed " + s + "\\b-clash (error 5: Access denied.)",
                                         LogTime(300) + " conflict " + s + "\\c-conflict.txt",
                                         LogTime(400) + " conflict " + d + "\\c-conflict.txt",
+                                        LogTime(700) + " copy-failed " + s + "\\f-clash (error 183: File already exists.)",
                                         LogTime(1) + " copy-failed " + s + "\\run.log (error 32: Sharing violation.)",
                                         LogTime(500) + " deleted " + d + "\\d-extra.txt",
                                         LogTime(600) + " delete-failed " + d + "\\e-busy.txt (error 32: Sharing violation.)",
-                                        "summary 1 copied, 2 conflict, 1 deleted, 2 copy-failed, 1 delete-failed; exit code 1"}));
+                                        "summary 1 copied, 2 conflict, 1 deleted, 3 copy-failed, 1 delete-failed; exit code 1"}));
 
     // A refused run appends its header and why; a log that cannot be kept refuses the run.
     Tree before = Snapshot(root.path);
-    EXPECT_EQ(RunLunvex({root / L"missing", dst, L"0", L"0", L"0", L"1", log}), 2);
+    EXPECT_EQ(RunLunvex({root / L"missing", dst, L"0", L"0", L"1", L"1", log}), 2);
     lines = LogLines(log);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
               (std::vector<std::string>{"refused: the source is missing, not a folder, or cannot be listed",
                                         "summary 0 copied, 0 conflict, 0 deleted, 0 copy-failed, 0 delete-failed; exit code 2"}));
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "options 0 0 0 1"), 2);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "options 0 0 1 1"), 2);
     before = Snapshot(root.path);
     for (const std::wstring &unkept : {std::wstring(L"run.log"), root / L"missing\\run.log", dst})
         EXPECT_EQ(Run({L"0", L"0", L"0", L"1", unkept}), 2) << Narrow(unkept);

@@ -34,7 +34,7 @@ TEST_F(InteractiveTest, ListShowsEveryCopyConflictDeletionAndFailure)
                                    L"sub\\b.txt=b"}));
 }
 
-TEST_F(InteractiveTest, FieldsThatCannotNameAFolderRunNothing)
+TEST_F(InteractiveTest, ARefusedRunTouchesNothingAndSaysWhy)
 {
     Stage(root.path, {{L"src\\a.txt", "a", 10}, {L"dst\\extra.txt", "e", 50}});
     // A folder whose path is exactly the longest a path may be: cut to that
@@ -42,22 +42,27 @@ TEST_F(InteractiveTest, FieldsThatCannotNameAFolderRunNothing)
     std::wstring longest = root.path + L"\\";
     longest += std::wstring(PATH_MAX_CHARS - longest.size(), L'x');
     MakeFile(longest + L"\\keep.txt", "k", TimeAt(10));
-    const std::wstring cases[][2] = {
-        {src, longest + L"\\meant"},
-        {longest + L"\\meant", dst},
+    const struct { std::wstring source, dest; REFUSAL why; } cases[] = {
+        {src, longest + L"\\meant", REFUSED_TOO_LONG},
+        {longest + L"\\meant", dst, REFUSED_TOO_LONG},
+        {L"", dst, REFUSED_EMPTY},
+        {dst + L"\\..\\src", src, REFUSED_SAME},
     };
     SetCheck(IDC_DELETE_EXTRA, TRUE);
     SetCheck(IDC_TIME_IGNORE, TRUE);
     Rows before = Snapshot(root.path);
     for (const auto &c : cases)
     {
-        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
+        SCOPED_TRACE(Narrow(L"'" + c.source + L"' to '" + c.dest + L"'"));
         LVITEMW item = {LVIF_TEXT};  // a row left from an earlier run
         item.pszText = (LPWSTR)L"earlier";
         SendMessageW(List(), LVM_INSERTITEMW, 0, (LPARAM)&item);
-        SetFolders(c[0], c[1]);
+        SetFolders(c.source, c.dest);
         Run();
-        EXPECT_TRUE(ListLines().empty());
+        // One failure row that says why, in the dialog's language.
+        WCHAR szReason[256] = L"";
+        LoadStringW(GetModuleHandleW(nullptr), IDS_REFUSED + c.why, szReason, 256);
+        EXPECT_EQ(ListLines(), Rows{L"0|||" + std::wstring(szReason)});
         EXPECT_EQ(Snapshot(root.path), before);
     }
 

@@ -3,18 +3,16 @@
 
 static std::vector<LoggedResult> g_results;
 
-// Link seam: the tests' AddResult takes the place of the results list.
-void AddResult(int code, const FILETIME *time, LPCWSTR path, SYNCPARAM *record)
+static BOOL CALLBACK LogResultProc(RESULTCODE code, LPCWSTR path, const FILETIME *time, DWORD, void *)
 {
-    if (!record->hList)
-        return;
-    g_results.push_back(LoggedResult{code, *time, path});
+    g_results.push_back(LoggedResult{code, time ? *time : FILETIME{}, path});
+    return TRUE;
 }
 
 void PrepareLoggingRecord(SYNCPARAM *record)
 {
     *record = SYNCPARAM();
-    record->hList = (HWND)(INT_PTR)1;
+    record->pfnResult = LogResultProc;
 }
 
 void ClearResults() { g_results.clear(); }

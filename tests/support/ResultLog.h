@@ -1,4 +1,4 @@
-// What the passes reported, captured by the tests' own AddResult.
+// What the passes reported, caught by the tests' own results procedure.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,11 +7,11 @@
 struct LoggedResult
 {
     int code;
-    FILETIME time;
+    FILETIME time;  // zero for a result without a time
     std::wstring path;
 };
 
-// A record that reports into the log: the product shows nothing without a list.
+// A record whose results go to the log below, with no step procedure.
 void PrepareLoggingRecord(SYNCPARAM *record);
 void ClearResults();
 const std::vector<LoggedResult> &Results();

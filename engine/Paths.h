@@ -1,0 +1,29 @@
+// The fixed-size path texts of the passes: building, resolving, naming.
+#ifndef LUNVEX_PATHS_H
+#define LUNVEX_PATHS_H
+
+#include "PathLimits.h"
+
+// Copies folder into buffer and ends it with one backslash. Returns the
+// length, or -1 when the folder is empty or leaves no room for a name.
+int StartFolderPath(LPWSTR buffer, LPCWSTR folder);
+
+// Writes name at position nAt of a buffer that StartFolderPath prepared.
+// FALSE, and nothing written, when the whole path would not fit in MAX_PATH.
+BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name);
+
+// Resolves path with GetFullPathNameW into full (PATH_BUFFER characters),
+// without a trailing backslash but on a drive root. FALSE when it cannot be
+// resolved within MAX_PATH.
+BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full);
+
+// Writes the first nLen characters of the full path in its "\\?\" form,
+// which has no MAX_PATH limit, into out (REPORT_PATH_BUFFER characters).
+// Returns the new length.
+int ToLongPathForm(LPCWSTR path, int nLen, LPWSTR out);
+
+// A name the listing gave that holds "\" or "/" (possible on Linux file
+// systems and some shares): joined into a path it would name something else.
+BOOL HasSeparator(LPCWSTR name);
+
+#endif
