@@ -14,7 +14,7 @@ cd "$work/src"
 
 # name @@ file @@ perl substitution (applied to the whole file) @@ ctest -R pattern
 breakages=$(cat <<'LIST'
-deletions-not-counted@@engine/Report.cpp@@s/ \|\| code == RESULT_DELETE_FAILED//@@FailedDeletion|ExitCodeSays
+deletions-not-counted@@engine/Report.cpp@@s/ \|\| nCode == RESULT_DELETE_FAILED//@@FailedDeletion|ExitCodeSays
 creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCreationTime;/return &pfd->ftLastWriteTime;/@@DateWindowBy
 protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
@@ -22,14 +22,14 @@ window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo,
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay|NestedTrees
 source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
 destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
-unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/if \(pfdFolder\)\n/if (0)\n/@@CannotBeListed
-separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(fd.cFileName\) \|\| /if (/@@CannotBeListed
-temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers
+unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/dwError != ERROR_FILE_NOT_FOUND && pfdFolder\)/dwError != ERROR_FILE_NOT_FOUND \&\& 0)/@@CannotBeListed
+separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(pfd->cFileName\) \|\| /if (/@@CannotBeListed
+temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(pfd->cFileName\)\)//@@Leftovers
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
 holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, &pFolder->id\);/return FALSE;/@@DestinationLinks
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@OnlyNotFound|CannotBeListed
-unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsAbsenceProved\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
 drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
@@ -43,7 +43,7 @@ subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2',
 long-field-cut@@engine/RunGuard.cpp@@s/if \(nLen > PATH_MAX_CHARS\)\n        return FALSE;/if (nLen > PATH_MAX_CHARS)\n        nLen = PATH_MAX_CHARS;/@@RefusedRun|RefusedFolders
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
 window-end-cut@@ui/SyncThread.cpp@@s/to.QuadPart \+= FILETIME_UNITS_PER_SECOND - 1;//@@EachDateWithItsOwn
-rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@LocalDate|EveryCopyConflict
+rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(pTime, &ftLocal\)/!(ftLocal = *pTime, 1)/@@LocalDate|EveryCopyConflict
 row-time-unchecked@@ui/ResultList.cpp@@s/        szDate\[0\] = szTime\[0\] = L'\\0';/        ;/@@LocalDate
 picker-long-date@@ui/MainDlg.cpp@@s/\(LPARAM\)c_szPickerDate/0/g@@text_fits
 close-during-run@@ui/MainDlg.cpp@@s/if \(!IsRunning\(hDlg\)\)\n            EndDialog/EndDialog/@@OneRunAtATime
@@ -53,7 +53,11 @@ library-from-anywhere@@ui/ResourceModule.cpp@@s/LoadLibraryExW\(szPath, NULL, 0\
 satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)/@@UnusableSatellite
 satellite-any-version@@ui/ResourceModule.cpp@@s/nOwn == nSatellite;/TRUE;/@@UnusableSatellite
 default-over-stored@@settings/Settings.cpp@@s/if \(!save && !bAnyChecked && defaultId != 0\)/if (!save \&\& defaultId != 0)/@@StoredValues
-log-file-touched@@engine/RunGuard.cpp@@s/if \(!record->pLog \|\| !logName/if (1 || !logName/@@TheLogSays
+log-file-touched@@engine/RunGuard.cpp@@s/if \(!logName \|\| CompareStringOrdinal/if (1 || CompareStringOrdinal/@@TheLogSays
+folder-creation-as-copies@@engine/MirrorFolder.cpp@@s/if \(CreateDirectoryW\(dest, NULL\)\)\n            return TRUE;/CreateDirectoryW(dest, NULL);\n        return TRUE;/@@TheLogSays|DeletesExtra
+unlistable-destination-skipped@@engine/PurgeFolder.cpp@@s/if \(dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND\)\n    \{/if (0)\n    {/@@CannotBeListed
+attributes-not-restored@@engine/PurgeFolder.cpp@@s/SetFileAttributesW\(scanPath, dwAttributes\);/;/@@AFailedDeletion
+refusal-not-shown@@ui/SyncThread.cpp@@s/QueueRow\(queue, RESULT_COPY_FAILED, NULL, szReason\);/;/@@RefusedRun
 text-stored-cut@@settings/Settings.cpp@@s/else if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/else if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST
 )

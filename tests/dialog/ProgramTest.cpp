@@ -56,6 +56,11 @@ TEST_F(DialogTest, TranslatedTextsFromTheSatellitePicturesFromTheProgram)
         EXPECT_STREQ(kinds[i], text);
     }
     ExpectProgramsPictures();
+    // A refused run's row says why in the satellite's words, which are the log's.
+    Run();
+    WCHAR szLogWords[256] = L"";
+    LoadStringW(GetModuleHandleW(nullptr), IDS_LOG_REFUSED + REFUSED_EMPTY, szLogWords, 256);
+    EXPECT_EQ(ListLines(), std::vector<std::wstring>{L"0|||" + std::wstring(szLogWords)});
 
     // And the real program takes it too.
     ProgramCopy copy;
