@@ -3,7 +3,9 @@
 #include "Copies.h"
 #include "Listing.h"
 #include "Paths.h"
+#include "NameSet.h"
 #include "Report.h"
+#include "TimeStep.h"
 
 enum { ACTION_PASS_OVER, ACTION_COPY, ACTION_CONFLICT };
 
@@ -31,6 +33,7 @@ typedef struct tagMIRRORFRAME
     WCHAR szDest[PATH_BUFFER];
     int a, b;  // where names go in szSource and szDest
     DESTFOLDER folder;
+    NAMESET names;  // the entries taken so far, to find a second of the same name
     const LINKSTEP *pChain;
     SYNCPARAM *record;
 } MIRRORFRAME;
@@ -55,29 +58,22 @@ static BOOL IsInDateWindow(const WIN32_FIND_DATAW *pfd, const SYNCPARAM *record)
     return CompareFileTime(&record->ftTo, pft) >= 0 && CompareFileTime(&record->ftFrom, pft) <= 0;
 }
 
-// The decision for one file that passed the date window. Times are compared
-// exactly, to the 100 ns unit.
+// The decision for one file that passed the date window. Times closer than
+// the coarser of the two volumes' steps are equal: a copy onto FAT or a NAS
+// share keeps its time only to 2 s or 1 s, and must read as unchanged, not
+// as older or newer, on the next run. NTFS to NTFS compares to the 100 ns.
 static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME *pftSource, const FILETIME *pftDest)
 {
     if (!bDestExists)
         return record->nCopyWhich == COPY_EXISTING ? ACTION_PASS_OVER : ACTION_COPY;
     if (record->nCopyWhich == COPY_MISSING)
         return ACTION_PASS_OVER;
-    LONG nOrder = CompareFileTime(pftDest, pftSource);
+    int nOrder = CompareTimesAtStep(pftDest, pftSource, record->nTimeStep);
     if (nOrder < 0)
         return ACTION_COPY;
     if (nOrder == 0)
         return record->nTimeMode == TIME_IGNORE ? ACTION_COPY : ACTION_PASS_OVER;
     return record->nTimeMode == TIME_NEWER ? ACTION_CONFLICT : ACTION_COPY;
-}
-
-// Windows refuses to copy over a read-only file, or over a hidden or system
-// one unless the source is hidden or system too; Wine running as root does
-// not. The pass refuses them itself, so a protected file is safe everywhere.
-static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
-{
-    DWORD dwMustMatch = dwDest & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    return (dwDest & FILE_ATTRIBUTE_READONLY) || (dwSource & dwMustMatch) != dwMustMatch;
 }
 
 // TRUE when the destination entry at destPath is not simply the file of that
@@ -86,6 +82,30 @@ static BOOL IsProtected(DWORD dwDest, DWORD dwSource)
 static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOLDER *pFolder)
 {
     return IsLinkEntry(destPath, dwAttributes) || IsElsewhere(destPath, nNameAt, &pFolder->entries);
+}
+
+// Copies one decided file, or reports the conflict should the destination
+// file have changed meanwhile (it is then left as it is).
+static void CopyDecided(LPCWSTR source, LPCWSTR dest, int b, const WIN32_FIND_DATAW *pfd,
+                        const WIN32_FILE_ATTRIBUTE_DATA *pFound, SYNCPARAM *record)
+{
+    COPYJOB job;
+    FILETIME ftDestNow;
+    lstrcpyW(job.szSource, source);
+    lstrcpyW(job.szDest, dest);
+    job.nNameAt = b;
+    job.bReplace = pFound != NULL;
+    if (pFound)
+        job.destSeen = *pFound;
+    job.nTimeStep = record->nTimeStep;
+    DWORD dwError = CopyFileWhole(&job, &ftDestNow);
+    if (dwError == ERROR_DEST_CHANGED)
+    {
+        ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, source, ERROR_SUCCESS, record);
+        ReportResult(RESULT_DEST_NEWER, &ftDestNow, dest, ERROR_SUCCESS, record);
+        return;
+    }
+    ReportResult(dwError ? RESULT_COPY_FAILED : RESULT_COPIED, &pfd->ftLastWriteTime, source, dwError, record);
 }
 
 static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
@@ -106,23 +126,20 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
         ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_SHARING_VIOLATION, record);
         return;
     }
-    DWORD dwError = ERROR_SUCCESS;
     switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &found.ftLastWriteTime))
     {
     case ACTION_COPY:
-        if (bExists && ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-                        IsProtected(found.dwFileAttributes, pfd->dwFileAttributes)))
-            dwError = ERROR_ACCESS_DENIED;
+        if (bExists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_ACCESS_DENIED, record);
         else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
-            dwError = ERROR_CANT_ACCESS_FILE;
+            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
         else
         {
             if (!pFolder->bSwept)
                 SweepLeftovers(dest, b, &pFolder->entries, record);
             pFolder->bSwept = TRUE;
-            dwError = CopyFileWhole(source, dest, b, bExists);
+            CopyDecided(source, dest, b, pfd, bExists ? &found : NULL, record);
         }
-        ReportResult(dwError ? RESULT_COPY_FAILED : RESULT_COPIED, &pfd->ftLastWriteTime, source, dwError, record);
         break;
     case ACTION_CONFLICT:
         // Both sides are shown, the source first, each with its own time.
@@ -222,9 +239,9 @@ static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
     BOOL bFolder = (pfd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (bFolder && !record->bSubFolders)
         return TRUE;
-    // A name that holds a path separator would name something else once
+    // A name a path cannot reach as itself would name something else once
     // joined; a temporary file of a run is never a file to copy.
-    if (HasSeparator(pfd->cFileName) || (!bFolder && IsTempName(pfd->cFileName)))
+    if (IsUnaddressableName(pfd->cFileName) || (!bFolder && IsTempName(pfd->cFileName)))
     {
         ReportEntry(RESULT_COPY_FAILED, frame->szSource, frame->a, pfd, ERROR_INVALID_NAME, record);
         return TRUE;
@@ -236,6 +253,14 @@ static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
     if (!PutName(frame->szSource, frame->a, pfd->cFileName) || !PutName(frame->szDest, frame->b, pfd->cFileName))
     {
         ReportEntry(RESULT_COPY_FAILED, frame->szSource, frame->a, pfd, ERROR_FILENAME_EXCED_RANGE, record);
+        return TRUE;
+    }
+    // A second name equal to one taken already, but for case (or decoded
+    // alike): both would land on one destination file or folder.
+    DWORD dwName = AddName(&frame->names, pfd->cFileName);
+    if (dwName != ERROR_SUCCESS)
+    {
+        ReportEntry(RESULT_COPY_FAILED, frame->szSource, frame->a, pfd, dwName, record);
         return TRUE;
     }
     if (bFolder)
@@ -250,6 +275,7 @@ static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW 
 {
     MIRRORFRAME frame;
     frame.folder.bSwept = frame.folder.entries.bIdentified = FALSE;
+    InitNameSet(&frame.names);
     frame.pChain = pChain;
     frame.record = record;
     frame.a = StartFolderPath(frame.szSource, source);
@@ -257,6 +283,7 @@ static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW 
     if (frame.a < 0 || frame.b < 0)
         return;
     DWORD dwError = WalkFolder(frame.szSource, frame.a, L"*", MirrorEntryProc, &frame);
+    FreeNameSet(&frame.names);
     // A subfolder that exists but cannot be listed leaves a hole in the
     // backup: say so. (The top folder was listed before the run began.)
     if (dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND && pfdFolder)

@@ -36,14 +36,37 @@ BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full)
     return TRUE;
 }
 
-BOOL HasSeparator(LPCWSTR name)
+// The platform's device names, which a path ending in one of them opens
+// instead of a file (with an extension too, on older systems).
+static BOOL IsDeviceName(LPCWSTR name)
 {
-    for (; *name; name++)
+    static const WCHAR *const c_devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    int nBase = 0;
+    while (name[nBase] && name[nBase] != L'.')
+        nBase++;
+    while (nBase > 0 && name[nBase - 1] == L' ')
+        nBase--;
+    for (int i = 0; i < (int)ARRAYSIZE(c_devices); i++)
     {
-        if (*name == L'\\' || *name == L'/')
+        if (CompareStringOrdinal(name, nBase, c_devices[i], -1, TRUE) == CSTR_EQUAL)
             return TRUE;
     }
-    return FALSE;
+    // COM1 to COM9 and LPT1 to LPT9, the superscript digits included.
+    WCHAR chDigit = nBase == 4 ? name[3] : L'\0';
+    BOOL bDigit = (chDigit >= L'1' && chDigit <= L'9') || chDigit == 0x00B9 || chDigit == 0x00B2 || chDigit == 0x00B3;
+    return bDigit && (CompareStringOrdinal(name, 3, L"COM", 3, TRUE) == CSTR_EQUAL ||
+                      CompareStringOrdinal(name, 3, L"LPT", 3, TRUE) == CSTR_EQUAL);
+}
+
+BOOL IsUnaddressableName(LPCWSTR name)
+{
+    int nLen = 0;
+    for (; name[nLen]; nLen++)
+    {
+        if (name[nLen] == L'\\' || name[nLen] == L'/')
+            return TRUE;
+    }
+    return nLen == 0 || name[nLen - 1] == L'.' || name[nLen - 1] == L' ' || IsDeviceName(name);
 }
 
 int ToLongPathForm(LPCWSTR path, int nLen, LPWSTR out)

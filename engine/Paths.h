@@ -22,8 +22,10 @@ BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full);
 // Returns the new length.
 int ToLongPathForm(LPCWSTR path, int nLen, LPWSTR out);
 
-// A name the listing gave that holds "\" or "/" (possible on Linux file
-// systems and some shares): joined into a path it would name something else.
-BOOL HasSeparator(LPCWSTR name);
+// A name the listing gave (from a Linux file system, a share, WSL) that a
+// path cannot reach as itself: it holds "\" or "/", ends in "." or " "
+// (which the path rules drop, so "dir." would reach "dir"), or is a device
+// name such as CON or LPT1. Joined into a path, it names something else.
+BOOL IsUnaddressableName(LPCWSTR name);
 
 #endif

@@ -14,11 +14,6 @@ enum
     REFERENCE_UNKNOWN,  // nothing proved (vanished, access denied, unreachable): keep all
 };
 
-// The attributes SetFileAttributesW takes; the others describe the file.
-#define SETTABLE_ATTRIBUTES \
-    (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | \
-     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY)
-
 // One destination folder of the walk, with the matching source folder; as
 // in the copy pass, each buffer holds its folder and then each entry's full
 // path in turn.
@@ -106,7 +101,7 @@ static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
     // leaves their source counterparts alone.
     if (bFolder && (IsLink(pfd->dwFileAttributes, pfd->dwReserved0) || IsHiddenSystemFolder(pfd->dwFileAttributes)))
         return TRUE;
-    if (HasSeparator(pfd->cFileName))
+    if (IsUnaddressableName(pfd->cFileName))
     {
         ReportEntry(RESULT_DELETE_FAILED, frame->szScan, frame->a, pfd, ERROR_INVALID_NAME, record);
         return TRUE;

@@ -53,6 +53,7 @@ BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     SecureZeroMemory(&record->idSource, sizeof(record->idSource));
     SecureZeroMemory(&record->idDest, sizeof(record->idDest));
     GetSystemTimeAsFileTime(&record->ftRunStart);
+    record->nTimeStep = 1;  // exact until the volumes are known
     if (IsBlank(source) || IsBlank(dest))
         return Refuse(record, REFUSED_EMPTY);
     if (IsDriveRelative(source) || IsDriveRelative(dest))

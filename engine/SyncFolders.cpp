@@ -1,6 +1,7 @@
 // A run's order, the same for batch mode and the dialog: guard, copy pass,
 // a check that the source is still there, removal pass, outcome.
 #include "Passes.h"
+#include "TimeStep.h"
 
 // What the front end says at a step; without a step procedure every step
 // goes on and the removal pass runs as asked at the start.
@@ -33,6 +34,7 @@ RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
         return Refused(record, REFUSED_LOG);
     if (!bBegun)
         return OUTCOME_REFUSED;
+    LearnTimeStep(record);
     MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
     // The copy pass may have taken long enough for the source to go away:
     // an unlisted source makes every destination file look extra.

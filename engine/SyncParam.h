@@ -104,6 +104,7 @@ typedef struct tagSYNCPARAM
     BOOL bDestHoldsSource;  // the source lies somewhere inside the destination
     BOOL bSourceHoldsDest;  // the destination lies somewhere inside the source
     FILETIME ftRunStart;    // UTC; temporary files older than this are leftovers
+    LONGLONG nTimeStep;     // times closer than this (100 ns units) are equal: the coarser volume's step
 } SYNCPARAM;
 
 // One synchronisation of dest from source as the record says, on the

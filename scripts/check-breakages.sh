@@ -16,14 +16,15 @@ cd "$work/src"
 breakages=$(cat <<'LIST'
 deletions-not-counted@@engine/Report.cpp@@s/ \|\| nCode == RESULT_DELETE_FAILED//@@FailedDeletion|ExitCodeSays
 creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCreationTime;/return &pfd->ftLastWriteTime;/@@DateWindowBy
-protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
+read-only-copies-stale@@engine/AtomicCopy.cpp@@s/BOOL bUnlocked = job->bReplace && \(dwSeen & FILE_ATTRIBUTE_READONLY\);/BOOL bUnlocked = FALSE;/@@ProtectedCopies|OtherProgramsHold
+source-attributes-not-carried@@engine/AtomicCopy.cpp@@s/if \(\(\(now.dwFileAttributes \^ dwWanted\) & EXACT_ATTRIBUTES\) &&/if (0 \&\&/@@ProtectedCopies
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay|NestedTrees
 source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
 destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
 unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/dwError != ERROR_FILE_NOT_FOUND && pfdFolder\)/dwError != ERROR_FILE_NOT_FOUND \&\& 0)/@@CannotBeListed
-separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(pfd->cFileName\) \|\| /if (/@@CannotBeListed
+separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(IsUnaddressableName\(pfd->cFileName\) \|\| /if (/@@CannotBeListed
 temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(pfd->cFileName\)\)//@@Leftovers
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
@@ -33,10 +34,18 @@ unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
 drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
-copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
+copy-in-place@@engine/AtomicCopy.cpp@@s/(DWORD CopyFileWhole\(const COPYJOB \*job, FILETIME \*pftDestNow\)\n\{)/$1\n    if (!CopyFileExW(job->szSource, job->szDest, NULL, NULL, NULL, 0)) return GetLastError();\n    return ERROR_SUCCESS;/@@KilledPartWay|VolumeFillsUp
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
-time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&ftWritten\)\)\n        return ERROR_INVALID_TIME;//; s/if \(!GetFileTime\(hTemp, NULL, NULL, &ftStored\) \|\| CompareFileTime\(&ftStored, &ftWritten\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
-leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers|KilledPartWay
+time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(dwError == ERROR_SUCCESS && !IsCarriableTime\(&ftWritten\)\)\n        dwError = ERROR_INVALID_TIME;//@@CannotCarry
+stamp-not-read-back@@engine/AtomicCopy.cpp@@s/CompareTimesAtStep\(&(ftStored|now.ftLastWriteTime), &ftWritten, (job->)?nTimeStep\) != 0/0/g@@CoarseTime
+leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE \| FILE_FLAG_OPEN_REPARSE_POINT, NULL\);/FILE_FLAG_OPEN_REPARSE_POINT, NULL);/@@Leftovers|KilledPartWay
+any-lvx-name-ours@@engine/AtomicCopy.cpp@@s/return !StrCmpNW\(name, TEMP_PREFIX, TEMP_PREFIX_CHARS\) &&/return !StrCmpNW(name, TEMP_PREFIX, TEMP_PREFIX_CHARS) || /@@Leftovers
+fresh-leftover-swept@@engine/AtomicCopy.cpp@@s/CompareFileTime\(&pfd->ftLastWriteTime, &record->ftRunStart\) >= 0 \|\| //@@Leftovers
+open-leftover-swept@@engine/AtomicCopy.cpp@@s/CreateFileW\(path, DELETE, 0, NULL/CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL/@@Leftovers
+newer-destination-overwritten@@engine/AtomicCopy.cpp@@s/dwError = CheckDestUnchanged\(hDest, job, TRUE, pftDestNow\);/;/@@SavedWhileTheCopyRuns
+exact-times-on-coarse-volumes@@engine/MirrorFolder.cpp@@s/int nOrder = CompareTimesAtStep\(pftDest, pftSource, record->nTimeStep\);/int nOrder = CompareFileTime(pftDest, pftSource);/@@CoarseTime
+case-twins-merged@@engine/MirrorFolder.cpp@@s/DWORD dwName = AddName\(&frame->names, pfd->cFileName\);/DWORD dwName = ERROR_SUCCESS;/@@NamesWindows
+trailing-dot-reached-as-another@@engine/PathText.cpp@@s/ \|\| name\[nLen - 1\] == L\x27.\x27//@@NamesWindows
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
 quote-escaped@@batch/CommandLine.cpp@@s/if \(\*p == L'"'\)\n            bQuoted = !bQuoted;/if (*p == L'\\\\' \&\& p[1] == L'"')\n            p++;\n        else if (*p == L'"')\n            bQuoted = !bQuoted;/@@SchedulersWrite
 subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2', L'2', L'1'/@@OptionDigits

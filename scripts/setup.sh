@@ -11,6 +11,7 @@ packages=(
     xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine
     gnuplot-nox rsync python3 hyperfine
     locales unzip
+    dosfstools fusefat e2fsprogs
 )
 # Locales the tests and screenshots run Wine under (Wine takes the user's
 # locale from LC_ALL); C.UTF-8 is always there.

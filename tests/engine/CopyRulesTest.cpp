@@ -1,5 +1,6 @@
 // The copy pass's rules: which files it copies, over what, and what it reports.
 #include "PassFixture.h"
+#include "../../engine/Copies.h"
 
 namespace {
 enum DestState { MISSING, OLDER, EQUAL, NEWER };
@@ -95,49 +96,78 @@ TEST_F(PassTest, DateWindowIsInclusiveTestsOnlySourceFilesAndReportsTheWriteTime
     }
 }
 
-TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
+TEST_F(PassTest, ProtectedCopiesAreUpdatedAndTakeTheSourcesAttributes)
 {
-    // A folder of the file's name, older: the copy is attempted and fails.
-    // Protected destinations are refused whatever the platform would allow:
-    // read-only always, hidden or system unless the source is too.
-    Stage(root.path, {{L"src\\name", "file", 100}, {L"dst\\name", nullptr, 50}});
-    const struct { const wchar_t *name; DWORD dest, source; bool refused; } cases[] = {
-        {L"ro.txt", FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY, true},
-        {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, 0, true},
-        {L"system.txt", FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN, true},
-        {L"both-hidden.txt", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN, false},
+    // Copies of read-only, hidden and system files carry those attributes;
+    // edited later (read-only cleared to edit it, say), each is replaced and
+    // takes the source's attributes as they are now. A folder of the file's
+    // name, older, is the one copy that fails.
+    const DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const struct { const wchar_t *name; DWORD first, later; } cases[] = {
+        {L"ro.txt", FILE_ATTRIBUTE_READONLY, 0},
+        {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
+        {L"system.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY},
+        {L"plain.txt", 0, 0},
     };
+    Stage(root.path, {{L"src\\name", "file", 100}, {L"dst\\name", nullptr, 50}});
     Lines expected = {"FAILED src\\name@100"};
-    for (const auto &c : cases)
+    for (int run = 0; run < 2; run++)
     {
-        MakeFile(src + L"\\" + c.name, "new", 200);
-        MakeFile(dst + L"\\" + c.name, "old", 100);
-        SetFileAttributesW((src + L"\\" + c.name).c_str(), c.source);
-        SetFileAttributesW((dst + L"\\" + c.name).c_str(), c.dest);
-        expected.push_back((c.refused ? "FAILED src\\" : "COPIED src\\") + Narrow(c.name) + "@200");
+        for (const auto &c : cases)
+        {
+            std::wstring source = src + L"\\" + c.name;
+            SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+            MakeFile(source, run ? "edited" : "first", 100 + run);
+            SetFileAttributesW(source.c_str(), run ? c.later : c.first);
+            expected.push_back("COPIED src\\" + Narrow(c.name) + "@" + std::to_string(100 + run));
+        }
+        // The user hides the copy of a plain file: the next copy is plain again.
+        SetFileAttributesW((dst + L"\\plain.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ClearResults();
+        Mirror();
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(SortedReported(), expected);
+        for (const auto &c : cases)
+        {
+            EXPECT_EQ(ReadAll(dst + L"\\" + c.name), run ? "edited" : "first") << Narrow(c.name);
+            EXPECT_EQ(GetFileAttributesW((dst + L"\\" + c.name).c_str()) & kMarks, run ? c.later : c.first) << Narrow(c.name);
+        }
+        expected = {"FAILED src\\name@100"};
     }
-    Mirror();
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(SortedReported(), expected);
-    for (const auto &c : cases)
-        EXPECT_EQ(ReadAll(dst + L"\\" + c.name), c.refused ? "old" : "new") << Narrow(c.name);
-    EXPECT_EQ(rec.nFailures, 4u);
 }
 
-TEST_F(PassTest, LeftoversOfKilledRunsGoWhenNoOneHoldsThem)
+TEST_F(PassTest, OnlyTheProgramsOwnLeftoversGoAndOnlyWhenNoOneHoldsThem)
 {
-    Stage(root.path, {{L"dst\\~lvx0123abcd", "killed run", 1}, {L"dst\\~lvxfedcba98", "another run writing", 1},
-                      {L"dst\\~lvx0123abcd.txt", "not a temporary name", 1}, {L"src\\new.txt", "n", 2},
-                      {L"src\\~lvx13572468", "never copied", 3}});
-    HANDLE hWriting = CreateFileW((dst + L"\\~lvxfedcba98").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+    // Temporary names as the program makes them: a killed run's, one another
+    // run is writing (held open, deleting allowed), one made after this run
+    // began. Beside them, users' files of similar names, hidden or not.
+    WCHAR killed[32], writing[32], fresh[32], ours[32];
+    for (LPWSTR name : {killed, writing, fresh, ours})
+        PutTempName(name), Sleep(2);
+    Stage(root.path, {{L"dst\\~lvx0123abcd", "user", 1}, {L"dst\\~lvxdeadbeef", "user hidden", 1},
+                      {L"src\\new.txt", "n", 2}, {L"src\\~lvx13572468", "user source", 3}});
+    MakeFile(dst + L"\\" + killed, "killed run", 1);
+    MakeFile(dst + L"\\" + writing, "another run writing", 1);
+    MakeFile(dst + L"\\" + fresh, "fresh", TimeAt(100LL * 365 * 86400));
+    MakeFile(src + L"\\" + ours, "never copied", 4);
+    SetFileAttributesW((dst + L"\\~lvxdeadbeef").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    HANDLE hWriting = CreateFileW((dst + L"\\" + writing).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     Mirror();
-    CloseHandle(hWriting);
-    EXPECT_EQ(SortedReported(), (Lines{"COPIED src\\new.txt@2", "FAILED src\\~lvx13572468@3"}));
-    EXPECT_EQ(Snapshot(dst), (Tree{L"new.txt=n", L"~lvx0123abcd.txt=not a temporary name", L"~lvxfedcba98=another run writing"}));
-    // The removal pass never counts one as extra; it removes it the same way.
+    EXPECT_EQ(SortedReported(), (Lines{"COPIED src\\new.txt@2", "COPIED src\\~lvx13572468@3", "FAILED src\\" + Narrow(ours) + "@4"}));
+    Tree kept = {std::wstring(fresh) + L"=fresh", std::wstring(writing) + L"=another run writing", L"new.txt=n",
+                 L"~lvx13572468=user source"};
+    Tree users = {L"~lvx0123abcd=user", L"~lvxdeadbeef=user hidden"};
+    Tree all = kept;
+    all.insert(all.end(), users.begin(), users.end());
+    std::sort(all.begin(), all.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(Snapshot(dst), all);
+    // The removal pass takes the users' files for extras like any other,
+    // and leaves the program's own to the same rule.
     ClearResults();
     Purge();
-    EXPECT_EQ(Reported(), (Lines{"FAILED src\\~lvx13572468@3", "DELETED dst\\~lvx0123abcd.txt@1"}));
-    EXPECT_EQ(Snapshot(dst), (Tree{L"new.txt=n"}));
+    CloseHandle(hWriting);
+    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\~lvx0123abcd@1", "DELETED dst\\~lvxdeadbeef@1", "FAILED src\\" + Narrow(ours) + "@4"}));
+    EXPECT_EQ(Snapshot(dst), kept);
 }

@@ -158,3 +158,24 @@ TEST_F(PassTest, DestinationLinksAndAliasesAreNeverWrittenThrough)
     EXPECT_EQ(SortedReported(false), (Lines{"DELETED dst\\report long name.txt", "UNDELETED dst\\orphan-link.txt"}));
     EXPECT_EQ(Snapshot(root / L"outside"), (Tree{L"victim.txt=victim"}));
 }
+
+TEST_F(PassTest, NamesWindowsCannotTellApartOrReachFailAlone)
+{
+    // Made from the Linux side, as WSL, Samba or a Linux disk would: names
+    // alike but for case, two that Wine decodes alike (not UTF-8), a folder
+    // "dir." beside "dir" (the path rules read "dir." as "dir"), a device
+    // name and a trailing space. Each pair's second, and each unreachable
+    // name, is a failed copy; nothing is merged or skipped in silence.
+    rec.bSubFolders = 1;
+    ASSERT_EQ(RunUnix(L"cd " + UnixPath(src) + L" && printf a > a.txt && printf A > A.txt && printf 1 > bad$(printf '\\377') && "
+                      L"printf 2 > bad$(printf '\\376') && mkdir dir dir. && printf d > dir/d.txt && printf u > dir./u.txt && "
+                      L"printf c > con && printf s > 'space ' && touch -d @1577836810 * dir/* dir./*"), 0);
+    EXPECT_EQ(Sync(false), OUTCOME_FAILURES);
+    Lines lines = SortedReported(false);
+    for (std::string &line : lines)
+        std::transform(line.begin(), line.end(), line.begin(), ::tolower);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (Lines{"copied src\\a.txt", "copied src\\bad\xEF\xBF\xBD", "copied src\\dir\\d.txt", "failed src\\a.txt",
+                            "failed src\\bad\xEF\xBF\xBD", "failed src\\con", "failed src\\dir.", "failed src\\space "}));
+    EXPECT_EQ(Snapshot(dst).size(), 4u) << "one a.txt, one bad name, dir and dir\\d.txt";
+}
