@@ -64,7 +64,8 @@ static BOOL CALLBACK BatchStepProc(RUNSTEP nStep, void *pContext)
     // Whatever the guard decided, the log says it before anything is touched.
     if (nStep == STEP_BEGIN)
         return !run->pLog || LogRunStart(run->pLog, run->source, run->dest, run->nOptions, run->record);
-    return run->nOptions[3];
+    // No removal unless everything so far is in the log.
+    return run->nOptions[3] && (!run->pLog || FlushRunLog(run->pLog));
 }
 
 static int ExitCodeOf(RUNOUTCOME nOutcome)

@@ -8,6 +8,7 @@
 //   summary 1 copied, 0 conflict, 0 deleted, 1 copy-failed, 0 delete-failed; 0.4 s; exit code 1
 #include "RunLog.h"
 #include "CommandLine.h"
+#include "../engine/Paths.h"
 #include "../res/resource.h"
 
 // A line: a time, a word, a path of up to a folder and a name, a message.
@@ -62,26 +63,42 @@ static DWORD WINAPI FlushLogProc(LPVOID param)
     return 0;
 }
 
-// "X:\..." or "\\server\share\...": a log path means the same to every task.
-static BOOL IsAbsolute(LPCWSTR path)
+// How every block starts: the byte-order mark a new log gets, then
+// "yyyy-MM-dd HH:mm:ss +hh:mm start" and a line end. A file that does not
+// begin so is not a log, and is never written to.
+static const char c_logStart[] = "\xEF\xBB\xBF" "0000-00-00 00:00:00 +00:00 start\r\n";
+
+static BOOL IsLogStart(const BYTE *text, DWORD cb)
 {
-    BOOL bDrive = ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z') && path[1] == L':' && path[2] == L'\\';
-    return bDrive || (path[0] == L'\\' && path[1] == L'\\');
+    if (cb < sizeof(c_logStart) - 1)
+        return FALSE;
+    for (DWORD i = 0; i < sizeof(c_logStart) - 1; i++)
+    {
+        BOOL bDigit = text[i] >= '0' && text[i] <= '9';
+        BOOL bSign = i == 23 && (text[i] == '+' || text[i] == '-');
+        if (c_logStart[i] == '0' ? !bDigit : text[i] != (BYTE)c_logStart[i] && !bSign)
+            return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, FOLDERID *pIdLog)
 {
     SecureZeroMemory(pLog, sizeof(*pLog) - sizeof(pLog->pending));
-    if (!IsAbsolute(path) || lstrlenW(path) > PATH_MAX_CHARS)
+    // A path that means the same to every task, as the folders must.
+    if (!IsAbsolutePath(path) || lstrlenW(path) > PATH_MAX_CHARS)
         return FALSE;
     // Appending with others allowed to read and append too: two runs each
-    // add whole lines.
-    pLog->hFile = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    // add whole lines. Read, to see that an existing file is a log.
+    pLog->hFile = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (pLog->hFile == INVALID_HANDLE_VALUE)
         return FALSE;
     LARGE_INTEGER size;
-    if (!IdentifyHandle(pLog->hFile, pIdLog) || !GetFileSizeEx(pLog->hFile, &size))
+    BYTE start[sizeof(c_logStart)];
+    DWORD cbStart = 0;
+    if (!IdentifyHandle(pLog->hFile, pIdLog) || !GetFileSizeEx(pLog->hFile, &size) ||
+        (size.QuadPart && (!ReadFile(pLog->hFile, start, sizeof(start), &cbStart, NULL) || !IsLogStart(start, cbStart))))
     {
         CloseHandle(pLog->hFile);
         return FALSE;
@@ -135,6 +152,17 @@ BOOL LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[
     PutLine(pLog, szLine, FALSE);
     wsprintfW(szLine, L"options %d %d %d %d", nOptions[0], nOptions[1], nOptions[2], nOptions[3]);
     PutLine(pLog, szLine, TRUE);
+    // On the disk before the run touches anything.
+    if (!FlushFileBuffers(pLog->hFile))
+        pLog->bWriteFailed = TRUE;
+    return !pLog->bWriteFailed;
+}
+
+BOOL FlushRunLog(RUNLOG *pLog)
+{
+    EnterCriticalSection(&pLog->lock);
+    WritePending(pLog);
+    LeaveCriticalSection(&pLog->lock);
     return !pLog->bWriteFailed;
 }
 
@@ -175,6 +203,8 @@ int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal)
     if (pLog->hStop)
         CloseHandle(pLog->hStop);
     ULONGLONG nTenths = (GetTickCount64() - pLog->nStartTick) / 100;
+    if (pLog->bWriteFailed && nRefusal == REFUSED_NONE)
+        nRefusal = REFUSED_LOG;
     if (nRefusal != REFUSED_NONE)
     {
         // The words of the dialog's English row, from the program's own resources.
@@ -183,8 +213,9 @@ int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal)
             wsprintfW(szLine + nLen, L"reason %d", (int)nRefusal);
         PutLine(pLog, szLine, FALSE);
     }
-    if (pLog->bWriteFailed && nExitCode == EXIT_DONE)
-        nExitCode = EXIT_FAILURES;
+    // Lines were lost: deletions stopped there, and the run is not what was asked.
+    if (pLog->bWriteFailed)
+        nExitCode = EXIT_NOT_RUN;
     wsprintfW(szLine, L"summary %lu copied, %lu conflict, %lu deleted, %lu copy-failed, %lu delete-failed; %lu.%lu s; exit code %d",
               pLog->nCounts[0], pLog->nCounts[2], pLog->nCounts[3], pLog->nCounts[1], pLog->nCounts[4],
               (DWORD)(nTenths / 10), (DWORD)(nTenths % 10), nExitCode);
@@ -193,5 +224,5 @@ int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal)
         pLog->bWriteFailed = TRUE;
     CloseHandle(pLog->hFile);
     DeleteCriticalSection(&pLog->lock);
-    return pLog->bWriteFailed && nExitCode == EXIT_DONE ? EXIT_FAILURES : nExitCode;
+    return pLog->bWriteFailed ? EXIT_NOT_RUN : nExitCode;
 }

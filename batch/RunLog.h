@@ -27,13 +27,16 @@ typedef struct tagRUNLOG
 BOOL OpenRunLog(LPCWSTR path, RUNLOG *pLog, FOLDERID *pIdLog);
 
 // The block's first lines: local start time with the offset in force, both
-// folders as given and as the run resolved them, the four options. FALSE
-// when they could not be written.
+// folders as given and as the run resolved them, the four options, written
+// through to the disk. FALSE when they could not be.
 BOOL LogRunStart(RUNLOG *pLog, LPCWSTR source, LPCWSTR dest, const int nOptions[4], const SYNCPARAM *record);
 
 // One line per result, as the dialog would list it; a failure adds the
 // system's error code and message. FALSE once any line of the log was lost.
 BOOL LogResult(RUNLOG *pLog, RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError);
+
+// Writes out what waits in the buffer. FALSE once any line was lost.
+BOOL FlushRunLog(RUNLOG *pLog);
 
 // Ends the block: why the run was refused, then the counts, elapsed time
 // and exit code. Returns the exit code to use, at least 1 if the log lost

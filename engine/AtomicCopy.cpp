@@ -380,19 +380,23 @@ DWORD CopyFileWhole(const COPYJOB *job, FILETIME *pftDestNow)
     return SettlePublished(job, &source);
 }
 
-void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
+void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, HELDFOLDER *pFolder,
                     const SYNCPARAM *record)
 {
     // Only one with the program's mark, made before this run began, and only
     // when no one has it open: another run may still be writing it. Never a
-    // link of that name.
+    // link of that name, nor what one leads to.
     if (!IsTempName(pfd->cFileName) || (pfd->dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        CompareFileTime(&pfd->ftLastWriteTime, &record->ftRunStart) >= 0 || IsElsewhere(path, nNameAt, pFolder))
+        CompareFileTime(&pfd->ftLastWriteTime, &record->ftRunStart) >= 0)
         return;
-    HANDLE hLeftover = CreateFileW(path, DELETE, 0, NULL, OPEN_EXISTING,
-                                   FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    if (hLeftover != INVALID_HANDLE_VALUE)
-        CloseHandle(hLeftover);
+    HANDLE hLeftover = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, 0, NULL, OPEN_EXISTING,
+                                   FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (hLeftover == INVALID_HANDLE_VALUE)
+        return;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (!IsHandleElsewhere(hLeftover, path, nNameAt, pFolder))
+        SetFileInformationByHandle(hLeftover, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(hLeftover);
 }
 
 // The sweep's state: the folder in a buffer of REPORT_PATH_BUFFER
@@ -401,11 +405,11 @@ typedef struct tagSWEEP
 {
     LPWSTR path;
     int nAt;
-    ENTRYFOLDER *pFolder;
+    HELDFOLDER *pFolder;
     const SYNCPARAM *record;
 } SWEEP;
 
-static BOOL SweepEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+static BOOL SweepEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
 {
     SWEEP *sweep = (SWEEP *)pContext;
     lstrcpynW(sweep->path + sweep->nAt, pfd->cFileName, MAX_PATH);
@@ -413,11 +417,11 @@ static BOOL SweepEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
     return TRUE;
 }
 
-void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record)
+void SweepLeftovers(LPCWSTR folder, int nAt, HELDFOLDER *pFolder, const SYNCPARAM *record)
 {
     WCHAR szPath[REPORT_PATH_BUFFER];
     SWEEP sweep = {szPath, StartTempPath(folder, nAt, szPath), pFolder, record};
     // Nothing to sweep, or a folder that cannot be listed: the copies into
     // it will say so themselves.
-    WalkFolder(szPath, sweep.nAt, TEMP_PREFIX L"*", SweepEntryProc, &sweep);
+    WalkFolder(szPath, sweep.nAt, INVALID_HANDLE_VALUE, TEMP_PREFIX L"*", SweepEntryProc, &sweep);
 }

@@ -44,9 +44,9 @@ int StartTempPath(LPCWSTR folder, int nAt, LPWSTR buffer);
 
 // Removes the temporary files of killed runs from folder (its first nAt
 // characters): a temporary name, older than this run, and not open anywhere.
-void SweepLeftovers(LPCWSTR folder, int nAt, ENTRYFOLDER *pFolder, const SYNCPARAM *record);
+void SweepLeftovers(LPCWSTR folder, int nAt, HELDFOLDER *pFolder, const SYNCPARAM *record);
 // The same for one listed entry of that folder, whose path is path.
-void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
+void RemoveLeftover(LPCWSTR path, int nNameAt, const WIN32_FIND_DATAW *pfd, HELDFOLDER *pFolder,
                     const SYNCPARAM *record);
 
 #endif

@@ -43,18 +43,37 @@ BOOL IsLinkEntry(LPCWSTR path, DWORD dwAttributes);
 // Folders that are both hidden and system belong to the platform.
 BOOL IsHiddenSystemFolder(DWORD dwAttributes);
 
-// A folder whose entries are checked, identified once when first needed.
-typedef struct tagENTRYFOLDER
+// A folder a pass works in. While it is held, no other program can rename
+// it, delete it, or put a link in its place (nor any folder above it that
+// is held too); reading and writing in it stay open to all. Its identity is
+// taken from the handle when first needed.
+typedef struct tagHELDFOLDER
 {
+    HANDLE hFolder;  // INVALID_HANDLE_VALUE when not held
     BOOL bIdentified;
     FOLDERID id;
-} ENTRYFOLDER;
+} HELDFOLDER;
 
-// TRUE when the entry at path (its name from nNameAt on) resolves to
-// somewhere other than that name in its folder: a link that lists as a
-// plain file (as Wine lists a Linux file link), or, for a looked-up name,
-// another file reached through its 8.3 alias. Opening it, let alone writing
-// or deleting through it, would touch that other file.
-BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder);
+// A file ID a listing gives when the file system has none to give.
+#define LISTED_ID_NONE ((ULONGLONG)-1)
+
+// Opens the folder at path and holds it. From the handle: a folder, not a
+// link (unless bFollow, for a source link the walk follows), and, where
+// pExpected or nListedId (the ID its parent's listing gave; 0 for none) say
+// which folder it must be, that one. Returns ERROR_SUCCESS, or why it cannot
+// be held: ERROR_CANT_ACCESS_FILE for a link or another folder than expected.
+DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId, HELDFOLDER *pHeld);
+void ReleaseFolder(HELDFOLDER *pHeld);
+// What the held folder is.
+const FOLDERID *HeldIdentity(LPCWSTR path, HELDFOLDER *pHeld);
+
+// TRUE when the entry open as hEntry, at path (its name from nNameAt on),
+// resolves to somewhere other than that name in its folder: a link that
+// lists as a plain file (as Wine lists a Linux file link), or, for a
+// looked-up name, another file reached through its 8.3 alias. Opening it,
+// let alone writing or deleting through it, would touch that other file.
+BOOL IsHandleElsewhere(HANDLE hEntry, LPCWSTR path, int nNameAt, HELDFOLDER *pFolder);
+// The same for an entry not yet open.
+BOOL IsElsewhere(LPCWSTR path, int nNameAt, HELDFOLDER *pFolder);
 
 #endif

@@ -29,36 +29,37 @@ BOOL IsHiddenSystemFolder(DWORD dwAttributes)
     return (dwAttributes & dwMarks) == dwMarks;
 }
 
-BOOL IsElsewhere(LPCWSTR path, int nNameAt, ENTRYFOLDER *pFolder)
+BOOL IsHandleElsewhere(HANDLE hEntry, LPCWSTR path, int nNameAt, HELDFOLDER *pFolder)
 {
-    if (!pFolder->bIdentified)
-    {
-        WCHAR szFolder[PATH_BUFFER];
-        lstrcpynW(szFolder, path, nNameAt + 1);
-        pFolder->bIdentified = TRUE;
-        if (!IdentifyFolder(szFolder, &pFolder->id))
-            pFolder->id.bHasId = FALSE, pFolder->id.szFinal[0] = L'\0';
-    }
+    WCHAR szFolder[REPORT_PATH_BUFFER];
+    lstrcpynW(szFolder, path, nNameAt + 1);
+    const FOLDERID *pId = HeldIdentity(szFolder, pFolder);
     // Where the entry really is: its final path's name, and the folder that
     // holds it judged by identity (the drive letter the platform names it by
     // may change between two calls).
     WCHAR szFinal[REPORT_PATH_BUFFER];
-    HANDLE hEntry = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hEntry == INVALID_HANDLE_VALUE)
-        return FALSE;  // whatever comes next fails on its own and says why
     DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    CloseHandle(hEntry);
     // Where the platform tells neither, a link is known by its reparse tag alone.
     LPWSTR name = nLen && nLen < REPORT_PATH_BUFFER ? StrRChrW(szFinal, NULL, L'\\') : NULL;
-    if (!name || (!pFolder->id.bHasId && !pFolder->id.szFinal[0]))
+    if (!name || (!pId->bHasId && !pId->szFinal[0]))
         return FALSE;
     if (CompareStringOrdinal(name + 1, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL)
         return TRUE;
     name[name[-1] == L':' ? 1 : 0] = L'\0';  // the folder ("\\?\C:\" keeps its backslash)
     // The same final path as the folder's, taken in this run, is the same
     // place; only another text needs the folder opened and identified.
-    if (pFolder->id.szFinal[0] && CompareStringOrdinal(szFinal, -1, pFolder->id.szFinal, -1, TRUE) == CSTR_EQUAL)
+    if (pId->szFinal[0] && CompareStringOrdinal(szFinal, -1, pId->szFinal, -1, TRUE) == CSTR_EQUAL)
         return FALSE;
-    return !IsSameFolderAs(szFinal, &pFolder->id);
+    return !IsSameFolderAs(szFinal, pId);
+}
+
+BOOL IsElsewhere(LPCWSTR path, int nNameAt, HELDFOLDER *pFolder)
+{
+    HANDLE hEntry = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hEntry == INVALID_HANDLE_VALUE)
+        return FALSE;  // whatever comes next fails on its own and says why
+    BOOL bElsewhere = IsHandleElsewhere(hEntry, path, nNameAt, pFolder);
+    CloseHandle(hEntry);
+    return bElsewhere;
 }

@@ -7,16 +7,17 @@
 #include "PathLimits.h"
 
 // Called for each entry of a walk, "." and ".." left out, with the reparse
-// tag (dwReserved0) zero for any entry that is not a reparse point. FALSE
-// ends the walk.
-typedef BOOL (*ENTRYPROC)(const WIN32_FIND_DATAW *pfd, void *pContext);
+// tag (dwReserved0) zero for any entry that is not a reparse point, and the
+// file ID the listing gave (0 where it gives none). FALSE ends the walk.
+typedef BOOL (*ENTRYPROC)(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext);
 
 // Walks the entries of the folder that a StartFolderPath buffer of length
-// nAt holds that match pattern (L"*" for all), in listing order. The buffer
-// past nAt is the caller's again from the first call. Returns ERROR_SUCCESS,
-// or why the folder could not be listed (ERROR_FILE_NOT_FOUND: nothing
-// matched, as for an empty drive root).
-DWORD WalkFolder(LPWSTR buffer, int nAt, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext);
+// nAt names, in listing order: all of them through hFolder, the folder held
+// open (pattern NULL), or those whose names match pattern. The buffer past
+// nAt is the caller's again from the first call. Returns ERROR_SUCCESS, or
+// why the folder could not be listed (ERROR_FILE_NOT_FOUND: nothing matched
+// the pattern).
+DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext);
 
 // Asks path's folder for exactly that name: ERROR_SUCCESS with its entry
 // (long name, attributes, reparse tag), ERROR_FILE_NOT_FOUND when the folder

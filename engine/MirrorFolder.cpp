@@ -2,8 +2,8 @@
 #include "Passes.h"
 #include "Copies.h"
 #include "Listing.h"
-#include "Paths.h"
 #include "NameSet.h"
+#include "Paths.h"
 #include "Report.h"
 #include "TimeStep.h"
 
@@ -17,29 +17,31 @@ typedef struct tagLINKSTEP
     const struct tagLINKSTEP *pPrevious;
 } LINKSTEP;
 
-// What the walk learns about one destination folder, once.
+// A destination folder the walk writes into, held while it does.
 typedef struct tagDESTFOLDER
 {
+    HELDFOLDER held;
+    BOOL bNew;    // made by this run: nothing in it to look up, replace or sweep
     BOOL bSwept;  // leftovers of killed runs removed
-    ENTRYFOLDER entries;
 } DESTFOLDER;
 
 // One folder of the walk: each buffer first holds its folder with a
 // trailing backslash; the entry's name is then written after it for every
-// entry in turn.
+// entry in turn. Both folders are held until the walk leaves them.
 typedef struct tagMIRRORFRAME
 {
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
     int a, b;  // where names go in szSource and szDest
-    DESTFOLDER folder;
+    HELDFOLDER source;
+    DESTFOLDER *pDest;
     NAMESET names;  // the entries taken so far, to find a second of the same name
     const LINKSTEP *pChain;
     SYNCPARAM *record;
 } MIRRORFRAME;
 
-static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
-                           SYNCPARAM *record);
+static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfdFolder,
+                           const LINKSTEP *pChain, LPCWSTR dest, DESTFOLDER *pDest, SYNCPARAM *record);
 
 static const FILETIME *DateOfKind(const WIN32_FIND_DATAW *pfd, int nDateKind)
 {
@@ -81,7 +83,7 @@ static int DecideCopy(const SYNCPARAM *record, BOOL bDestExists, const FILETIME 
 // another file reached through its 8.3 alias.
 static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOLDER *pFolder)
 {
-    return IsLinkEntry(destPath, dwAttributes) || IsElsewhere(destPath, nNameAt, &pFolder->entries);
+    return IsLinkEntry(destPath, dwAttributes) || IsElsewhere(destPath, nNameAt, &pFolder->held);
 }
 
 // Copies one decided file, or reports the conflict should the destination
@@ -108,11 +110,14 @@ static void CopyDecided(LPCWSTR source, LPCWSTR dest, int b, const WIN32_FIND_DA
     ReportResult(dwError ? RESULT_COPY_FAILED : RESULT_COPIED, &pfd->ftLastWriteTime, source, dwError, record);
 }
 
-static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
+static void MirrorFile(LPWSTR source, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
                        SYNCPARAM *record)
 {
     WIN32_FILE_ATTRIBUTE_DATA found;
-    DWORD dwLookUp = LookUpEntry(dest, &found);
+    // In a folder this run made there is nothing to look up: a file that
+    // appears there meanwhile keeps its name, since a new copy never takes
+    // the place of another file.
+    DWORD dwLookUp = pFolder->bNew ? ERROR_FILE_NOT_FOUND : LookUpEntry(dest, &found);
     BOOL bExists = dwLookUp == ERROR_SUCCESS;
     // Only "not found" means there is no file to replace; any other failure leaves it unknown.
     if (!bExists && dwLookUp != ERROR_FILE_NOT_FOUND && dwLookUp != ERROR_PATH_NOT_FOUND)
@@ -135,8 +140,8 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
             ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
         else
         {
-            if (!pFolder->bSwept)
-                SweepLeftovers(dest, b, &pFolder->entries, record);
+            if (!pFolder->bSwept && !pFolder->bNew)
+                SweepLeftovers(dest, b, &pFolder->held, record);
             pFolder->bSwept = TRUE;
             CopyDecided(source, dest, b, pfd, bExists ? &found : NULL, record);
         }
@@ -149,34 +154,38 @@ static void MirrorFile(LPWSTR source, int a, LPWSTR dest, int b, const WIN32_FIN
     }
 }
 
-// Readies the destination folder for a source folder: made when missing,
-// never entered when it is a link, nor when it is the source itself (the
-// source inside the destination). A folder that cannot be made is one
-// failed copy with its reason, not one per file below it. FALSE: pass over.
-static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, LPCWSTR source, SYNCPARAM *record)
+// Readies and holds the destination folder for a source folder: made when
+// missing, never a link, nor the source itself (the source inside the
+// destination: passed over without a word). A folder that cannot be made or
+// held is one failed copy with its reason, not one per file below it.
+// FALSE: pass over.
+static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, LPCWSTR source, DESTFOLDER *pDest,
+                              SYNCPARAM *record)
 {
     WIN32_FILE_ATTRIBUTE_DATA found;
+    pDest->bSwept = pDest->bNew = FALSE;
     DWORD dwError = LookUpEntry(dest, &found);
-    if (dwError == ERROR_SUCCESS && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
+        dwError = (pDest->bNew = CreateDirectoryW(dest, NULL)) ? ERROR_SUCCESS : GetLastError();
+    // A file holds the folder's name: what making the folder would say. A
+    // link is known from its listing here: Wine opens a Linux link's target.
+    else if (dwError == ERROR_SUCCESS && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        dwError = ERROR_ALREADY_EXISTS;
+    else if (dwError == ERROR_SUCCESS && IsLinkEntry(dest, found.dwFileAttributes))
+        dwError = ERROR_CANT_ACCESS_FILE;
+    if (dwError == ERROR_SUCCESS)
+        dwError = HoldFolder(dest, FALSE, NULL, 0, &pDest->held);
+    if (dwError != ERROR_SUCCESS)
     {
-        if (IsLinkEntry(dest, found.dwFileAttributes))
-            dwError = ERROR_CANT_ACCESS_FILE;
-        else
-            return !record->bDestHoldsSource || !IsSameFolderAs(dest, &record->idSource);
+        ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, dwError, record);
+        return FALSE;
     }
-    else if (dwError == ERROR_SUCCESS || dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
+    if (record->bDestHoldsSource && IsSameIdentity(HeldIdentity(dest, &pDest->held), &record->idSource))
     {
-        // A file of that name makes it fail with "already exists"; one made
-        // meanwhile by someone else is a folder like any other.
-        if (CreateDirectoryW(dest, NULL))
-            return TRUE;
-        dwError = GetLastError();
-        if (dwError == ERROR_ALREADY_EXISTS && LookUpEntry(dest, &found) == ERROR_SUCCESS &&
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkEntry(dest, found.dwFileAttributes))
-            return TRUE;
+        ReleaseFolder(&pDest->held);
+        return FALSE;
     }
-    ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, dwError, record);
-    return FALSE;
+    return TRUE;
 }
 
 // TRUE when path is the folder pId or lies below it. Judged by identity, not
@@ -185,6 +194,18 @@ static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, L
 static BOOL IsAtOrBelow(LPCWSTR path, const FOLDERID *pId)
 {
     return IsSameFolderAs(path, pId) || IsBelowFolder(path, pId);
+}
+
+// Walks a source subfolder into its destination counterpart, which is held
+// from before the walk until after it.
+static void MirrorInto(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfd,
+                       const LINKSTEP *pChain, LPCWSTR dest, SYNCPARAM *record)
+{
+    DESTFOLDER folder;
+    if (!PrepareDestFolder(dest, pfd, source, &folder, record))
+        return;
+    MirrorFolderAt(source, pExpected, nListedId, pfd, pChain, dest, &folder, record);
+    ReleaseFolder(&folder.held);
 }
 
 // A folder link in the source is followed only to a folder outside both
@@ -210,12 +231,12 @@ static void FollowSourceLink(LPWSTR source, int a, LPCWSTR dest, const WIN32_FIN
         ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_RESOLVE_FILENAME, record);
         return;
     }
-    if (PrepareDestFolder(dest, pfd, source, record))
-        MirrorFolderAt(source, dest, pfd, &step, record);
+    // What was judged is what is walked: the link's target, held.
+    MirrorInto(source, &target, 0, pfd, &step, dest, record);
 }
 
-static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_DATAW *pfd, const LINKSTEP *pChain,
-                            SYNCPARAM *record)
+static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_DATAW *pfd, ULONGLONG nListedId,
+                            const LINKSTEP *pChain, SYNCPARAM *record)
 {
     if (IsHiddenSystemFolder(pfd->dwFileAttributes))
         return;
@@ -228,11 +249,10 @@ static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_
     // source: each run would copy the tree into itself once more.
     if (record->bSourceHoldsDest && IsSameFolderAs(source, &record->idDest))
         return;
-    if (PrepareDestFolder(dest, pfd, source, record))
-        MirrorFolderAt(source, dest, pfd, pChain, record);
+    MirrorInto(source, NULL, nListedId, pfd, pChain, dest, record);
 }
 
-static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
 {
     MIRRORFRAME *frame = (MIRRORFRAME *)pContext;
     SYNCPARAM *record = frame->record;
@@ -264,33 +284,51 @@ static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
         return TRUE;
     }
     if (bFolder)
-        MirrorSubfolder(frame->szSource, frame->a, frame->szDest, pfd, frame->pChain, record);
+        MirrorSubfolder(frame->szSource, frame->a, frame->szDest, pfd, nFileId, frame->pChain, record);
     else if (!IsRunLog(frame->szSource, frame->a, record))  // the run's own log is not part of the backup
-        MirrorFile(frame->szSource, frame->a, frame->szDest, frame->b, pfd, &frame->folder, record);
+        MirrorFile(frame->szSource, frame->szDest, frame->b, pfd, frame->pDest, record);
     return TRUE;
 }
 
-static void MirrorFolderAt(LPCWSTR source, LPCWSTR dest, const WIN32_FIND_DATAW *pfdFolder, const LINKSTEP *pChain,
-                           SYNCPARAM *record)
+static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfdFolder,
+                           const LINKSTEP *pChain, LPCWSTR dest, DESTFOLDER *pDest, SYNCPARAM *record)
 {
     MIRRORFRAME frame;
-    frame.folder.bSwept = frame.folder.entries.bIdentified = FALSE;
-    InitNameSet(&frame.names);
+    frame.pDest = pDest;
     frame.pChain = pChain;
     frame.record = record;
     frame.a = StartFolderPath(frame.szSource, source);
     frame.b = StartFolderPath(frame.szDest, dest);
     if (frame.a < 0 || frame.b < 0)
         return;
-    DWORD dwError = WalkFolder(frame.szSource, frame.a, L"*", MirrorEntryProc, &frame);
-    FreeNameSet(&frame.names);
-    // A subfolder that exists but cannot be listed leaves a hole in the
-    // backup: say so. (The top folder was listed before the run began.)
-    if (dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND && pfdFolder)
-        ReportResult(RESULT_COPY_FAILED, &pfdFolder->ftLastWriteTime, source, dwError, record);
+    // A top folder or a followed link is held as what it leads to, which the
+    // run judged; any other folder as itself, never through a link put in
+    // its place.
+    DWORD dwError = HoldFolder(frame.szSource, pExpected != NULL, pExpected, nListedId, &frame.source);
+    if (dwError == ERROR_SUCCESS)
+    {
+        InitNameSet(&frame.names);
+        dwError = WalkFolder(frame.szSource, frame.a, frame.source.hFolder, NULL, MirrorEntryProc, &frame);
+        FreeNameSet(&frame.names);
+        ReleaseFolder(&frame.source);
+    }
+    // A source folder that cannot be held or listed leaves a hole in the
+    // backup: say so.
+    if (dwError != ERROR_SUCCESS)
+        ReportResult(RESULT_COPY_FAILED, pfdFolder ? &pfdFolder->ftLastWriteTime : NULL, source, dwError, record);
 }
 
 void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
 {
-    MirrorFolderAt(source, dest, NULL, NULL, record);
+    DESTFOLDER folder;
+    folder.bNew = folder.bSwept = FALSE;
+    // The guard saw it; gone or replaced since, nothing is written there.
+    DWORD dwError = HoldFolder(dest, TRUE, &record->idDest, 0, &folder.held);
+    if (dwError != ERROR_SUCCESS)
+    {
+        ReportResult(RESULT_COPY_FAILED, NULL, dest, dwError, record);
+        return;
+    }
+    MirrorFolderAt(source, &record->idSource, 0, NULL, NULL, dest, &folder, record);
+    ReleaseFolder(&folder.held);
 }

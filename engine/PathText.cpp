@@ -25,6 +25,25 @@ BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name)
     return TRUE;
 }
 
+static BOOL IsSeparator(WCHAR ch)
+{
+    return ch == L'\\' || ch == L'/';
+}
+
+BOOL IsAbsolutePath(LPCWSTR path)
+{
+    BOOL bLongForm = path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\';
+    if (bLongForm && CompareStringOrdinal(path + 4, 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL)
+        return path[8] && !IsSeparator(path[8]);
+    if (bLongForm)
+        path += 4;
+    // A server's name, not the device spaces "\\.\" and "\\?\".
+    else if (IsSeparator(path[0]) && IsSeparator(path[1]))
+        return path[2] && !IsSeparator(path[2]) && !((path[2] == L'.' || path[2] == L'?') && IsSeparator(path[3]));
+    WCHAR chDrive = path[0] | 0x20;
+    return chDrive >= L'a' && chDrive <= L'z' && path[1] == L':' && IsSeparator(path[2]);
+}
+
 BOOL GetFullFolderPath(LPCWSTR path, LPWSTR full)
 {
     DWORD nLen = GetFullPathNameW(path, MAX_PATH, full, NULL);

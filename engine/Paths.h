@@ -12,6 +12,12 @@ int StartFolderPath(LPWSTR buffer, LPCWSTR folder);
 // FALSE, and nothing written, when the whole path would not fit in MAX_PATH.
 BOOL PutName(LPWSTR buffer, int nAt, LPCWSTR name);
 
+// "X:\..." or "\\server\share\..." ("/" as well as "\"), or their "\\?\"
+// forms: a path that means the same to every process. Anything else ("."
+// or a bare name, "..\x", "\x", "X:x") depends on the current folder,
+// which for a scheduled task is often the system folder.
+BOOL IsAbsolutePath(LPCWSTR path);
+
 // Resolves path with GetFullPathNameW into full (PATH_BUFFER characters),
 // without a trailing backslash but on a drive root. FALSE when it cannot be
 // resolved within MAX_PATH.

@@ -9,28 +9,28 @@
 // folder it walks.
 enum
 {
-    REFERENCE_PRESENT,  // it exists: each name it lacks is proved absent one by one
+    REFERENCE_PRESENT,  // it exists, held: each name it lacks is proved absent one by one
     REFERENCE_ABSENT,   // its parent was read and lacks it: everything below may go
     REFERENCE_UNKNOWN,  // nothing proved (vanished, access denied, unreachable): keep all
 };
 
 // One destination folder of the walk, with the matching source folder; as
 // in the copy pass, each buffer holds its folder and then each entry's full
-// path in turn.
+// path in turn. Both folders are held while the walk is in them.
 typedef struct tagPURGEFRAME
 {
     WCHAR szScan[PATH_BUFFER];
     WCHAR szReference[PATH_BUFFER];
     int a, b;  // where names go in szScan and szReference
     int nState;
-    ENTRYFOLDER folder;
+    HELDFOLDER scan;
     SYNCPARAM *record;
 } PURGEFRAME;
 
 // A failed look-up is proof of nothing by itself: only a query of the source
 // folder that reads it and finds no such name is. A folder that cannot be
 // read (denied, or behind a link whose drive is gone) answers otherwise.
-// dwLookUp is what LookUpEntry answered for referencePath.
+// dwLookUp is what the look-up answered for referencePath.
 static BOOL ListingConfirmsAbsence(LPCWSTR referencePath, DWORD dwLookUp)
 {
     WIN32_FIND_DATAW fd;
@@ -44,49 +44,87 @@ static BOOL IsProvedAbsent(LPCWSTR referencePath)
     return ListingConfirmsAbsence(referencePath, LookUpEntry(referencePath, &data));
 }
 
-// The state of the source folder that matches a destination subfolder.
-static int ReferenceOf(LPCWSTR referencePath, int nState)
+// The state of the source folder that matches a destination subfolder,
+// which is held while present. A source link, or one put in a folder's
+// place, proves nothing: everything below its counterpart is kept.
+static int HoldReference(LPCWSTR referencePath, int nState, HELDFOLDER *pReference)
 {
     if (nState != REFERENCE_PRESENT)
         return nState;
     WIN32_FILE_ATTRIBUTE_DATA data;
     DWORD dwLookUp = LookUpEntry(referencePath, &data);
-    if (dwLookUp == ERROR_SUCCESS)
-    {
-        // A file of that name: the source has no such folder, so nothing below.
-        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? REFERENCE_PRESENT : REFERENCE_ABSENT;
-    }
-    return ListingConfirmsAbsence(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
+    if (dwLookUp != ERROR_SUCCESS)
+        return ListingConfirmsAbsence(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
+    // A file of that name: the source has no such folder, so nothing below.
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return REFERENCE_ABSENT;
+    return HoldFolder(referencePath, FALSE, NULL, 0, pReference) == ERROR_SUCCESS ? REFERENCE_PRESENT : REFERENCE_UNKNOWN;
 }
 
-static void PurgeFile(LPCWSTR scanPath, int nNameAt, const WIN32_FIND_DATAW *pfd, ENTRYFOLDER *pFolder,
-                      SYNCPARAM *record)
+// Deletes the file through a handle opened on the entry itself, never a
+// link's target, and checked from that handle: a link the platform marks as
+// one is deleted itself; an entry that resolves elsewhere (a Linux link under
+// Wine, or one put in the file's place since it was listed) is kept. The
+// platform deletes no read-only file: that attribute goes for the moment,
+// and comes back should the deletion fail.
+static DWORD DeleteHeldFile(LPCWSTR path, int nNameAt, HELDFOLDER *pFolder)
 {
-    // A link the platform marks as one is deleted itself. One it lists as a
-    // plain file (Wine's) cannot be: the deletion would reach its target.
+    HANDLE hFile = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return GetLastError();
     DWORD dwError = ERROR_SUCCESS;
-    DWORD dwAttributes = pfd->dwFileAttributes & SETTABLE_ATTRIBUTES;
-    DWORD dwWritable = dwAttributes & ~FILE_ATTRIBUTE_READONLY;
-    if (!IsLink(pfd->dwFileAttributes, pfd->dwReserved0) && IsElsewhere(scanPath, nNameAt, pFolder))
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    FILE_BASIC_INFO basic;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (!GetFileInformationByHandleEx(hFile, FileAttributeTagInfo, &tag, sizeof(tag)) ||
+        !GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof(basic)))
+        dwError = GetLastError();
+    else if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+             (!IsLink(tag.FileAttributes, tag.ReparseTag) && IsHandleElsewhere(hFile, path, nNameAt, pFolder)))
         dwError = ERROR_CANT_ACCESS_FILE;
-    // The platform deletes no read-only file; only that attribute goes.
-    else if ((dwAttributes & FILE_ATTRIBUTE_READONLY) &&
-             !SetFileAttributesW(scanPath, dwWritable ? dwWritable : FILE_ATTRIBUTE_NORMAL))
-        dwError = GetLastError();
-    else if (!DeleteFileW(scanPath))
+    else
     {
-        dwError = GetLastError();
-        // Kept after all: as it was, read-only included.
-        if (dwAttributes & FILE_ATTRIBUTE_READONLY)
-            SetFileAttributesW(scanPath, dwAttributes);
+        DWORD dwAttributes = basic.FileAttributes & SETTABLE_ATTRIBUTES;
+        BOOL bReadOnly = (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+        if (bReadOnly)
+        {
+            DWORD dwWritable = dwAttributes & ~FILE_ATTRIBUTE_READONLY;
+            basic.FileAttributes = dwWritable ? dwWritable : FILE_ATTRIBUTE_NORMAL;
+            if (!SetFileInformationByHandle(hFile, FileBasicInfo, &basic, sizeof(basic)))
+                dwError = GetLastError();
+        }
+        if (dwError == ERROR_SUCCESS && !SetFileInformationByHandle(hFile, FileDispositionInfo, &disposition, sizeof(disposition)))
+        {
+            dwError = GetLastError();
+            basic.FileAttributes = dwAttributes;
+            if (bReadOnly)
+                SetFileInformationByHandle(hFile, FileBasicInfo, &basic, sizeof(basic));
+        }
     }
-    ReportResult(dwError ? RESULT_DELETE_FAILED : RESULT_DELETED, &pfd->ftLastWriteTime, scanPath, dwError, record);
+    CloseHandle(hFile);
+    return dwError;
 }
 
-static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, const WIN32_FIND_DATAW *pfdFolder,
-                          SYNCPARAM *record);
+static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nListedId, LPCWSTR reference, int nState,
+                          const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record);
 
-static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+// A destination subfolder, walked with its source counterpart held.
+static void PurgeSubfolder(PURGEFRAME *frame, const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId)
+{
+    SYNCPARAM *record = frame->record;
+    HELDFOLDER reference;
+    reference.hFolder = INVALID_HANDLE_VALUE;
+    // The source may lie inside the destination: its files are not extra.
+    if (record->bDestHoldsSource && IsSameFolderAs(frame->szScan, &record->idSource))
+        return;
+    int nState = HoldReference(frame->szReference, frame->nState, &reference);
+    PurgeFolderAt(frame->szScan, NULL, nFileId, frame->szReference, nState, pfd, record);
+    ReleaseFolder(&reference);
+}
+
+static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
 {
     PURGEFRAME *frame = (PURGEFRAME *)pContext;
     SYNCPARAM *record = frame->record;
@@ -109,47 +147,46 @@ static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
     // An entry whose path would not fit is kept: it cannot be checked.
     if (!PutName(frame->szScan, frame->a, pfd->cFileName) || !PutName(frame->szReference, frame->b, pfd->cFileName))
         return TRUE;
-    if (!bFolder && IsTempName(pfd->cFileName))
-        RemoveLeftover(frame->szScan, frame->a, pfd, &frame->folder, record);
-    else if (!bFolder && (frame->nState == REFERENCE_ABSENT || IsProvedAbsent(frame->szReference)) &&
+    if (bFolder)
+        PurgeSubfolder(frame, pfd, nFileId);
+    else if (IsTempName(pfd->cFileName))
+        RemoveLeftover(frame->szScan, frame->a, pfd, &frame->scan, record);
+    else if ((frame->nState == REFERENCE_ABSENT || IsProvedAbsent(frame->szReference)) &&
              !IsRunLog(frame->szScan, frame->a, record))
-        PurgeFile(frame->szScan, frame->a, pfd, &frame->folder, record);
-    else if (bFolder)
     {
-        // The source may lie inside the destination: its files are not extra.
-        if (!record->bDestHoldsSource || !IsSameFolderAs(frame->szScan, &record->idSource))
-            PurgeFolderAt(frame->szScan, frame->szReference, ReferenceOf(frame->szReference, frame->nState), pfd, record);
+        DWORD dwError = DeleteHeldFile(frame->szScan, frame->a, &frame->scan);
+        ReportResult(dwError ? RESULT_DELETE_FAILED : RESULT_DELETED, &pfd->ftLastWriteTime, frame->szScan, dwError,
+                     record);
     }
     return TRUE;
 }
 
-static void PurgeFolderAt(LPCWSTR scan, LPCWSTR reference, int nState, const WIN32_FIND_DATAW *pfdFolder,
-                          SYNCPARAM *record)
+static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nListedId, LPCWSTR reference, int nState,
+                          const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record)
 {
     PURGEFRAME frame;
-    frame.folder.bIdentified = FALSE;
     frame.nState = nState;
     frame.record = record;
     frame.a = StartFolderPath(frame.szScan, scan);
     frame.b = StartFolderPath(frame.szReference, reference);
     if (frame.a < 0 || frame.b < 0 || nState == REFERENCE_UNKNOWN)
         return;
-    DWORD dwError = WalkFolder(frame.szScan, frame.a, L"*", PurgeEntryProc, &frame);
-    // Extras the pass could not even see: the run did not do what was asked.
-    if (dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND)
+    // The top folder is held as what the run judged it to be; any other as
+    // itself, the one its parent listed, never through a link put in its place.
+    DWORD dwError = HoldFolder(frame.szScan, pExpected != NULL, pExpected, nListedId, &frame.scan);
+    if (dwError == ERROR_SUCCESS)
     {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        const FILETIME *pTime = pfdFolder ? &pfdFolder->ftLastWriteTime
-                                : LookUpEntry(scan, &data) == ERROR_SUCCESS ? &data.ftLastWriteTime : NULL;
-        ReportResult(RESULT_DELETE_FAILED, pTime, scan, dwError, record);
+        dwError = WalkFolder(frame.szScan, frame.a, frame.scan.hFolder, NULL, PurgeEntryProc, &frame);
+        ReleaseFolder(&frame.scan);
     }
+    // Extras the pass could not even see: the run did not do what was asked.
+    if (dwError != ERROR_SUCCESS)
+        ReportResult(RESULT_DELETE_FAILED, pfdFolder ? &pfdFolder->ftLastWriteTime : NULL, scan, dwError, record);
 }
 
 void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
 {
-    // The top source folder was listed when the run began; if it has been
-    // replaced since, nothing it lacks proves anything.
-    if ((record->idSource.bHasId || record->idSource.szFinal[0]) && !IsSameFolderAs(reference, &record->idSource))
-        return;
-    PurgeFolderAt(scan, reference, IsFolderListable(reference) ? REFERENCE_PRESENT : REFERENCE_UNKNOWN, NULL, record);
+    // The top source folder is held by the run, and was checked to be the
+    // one the run began with just before this pass.
+    PurgeFolderAt(scan, &record->idDest, 0, reference, REFERENCE_PRESENT, NULL, record);
 }

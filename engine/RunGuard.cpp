@@ -13,13 +13,6 @@ static BOOL IsBlank(LPCWSTR path)
     return *path == L'\0';
 }
 
-// "X:" and "X:folder" mean a folder relative to the current folder of drive
-// X:, which a scheduled task does not have: the run could land anywhere.
-static BOOL IsDriveRelative(LPCWSTR path)
-{
-    return path[0] && path[1] == L':' && path[2] != L'\\' && path[2] != L'/';
-}
-
 // Copies a folder text into folder (PATH_BUFFER characters) without one
 // final backslash, which names the same folder. FALSE when what is left is
 // too long for a path: it is refused, never cut, since its first 259
@@ -56,8 +49,8 @@ BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     record->nTimeStep = 1;  // exact until the volumes are known
     if (IsBlank(source) || IsBlank(dest))
         return Refuse(record, REFUSED_EMPTY);
-    if (IsDriveRelative(source) || IsDriveRelative(dest))
-        return Refuse(record, REFUSED_DRIVE_RELATIVE);
+    if (!IsAbsolutePath(source) || !IsAbsolutePath(dest))
+        return Refuse(record, REFUSED_RELATIVE);
     if (!TakeFolderText(source, szSource) || !TakeFolderText(dest, szDest) ||
         !GetFullFolderPath(szSource, record->szSourceRoot) || !GetFullFolderPath(szDest, record->szDestRoot))
         return Refuse(record, REFUSED_TOO_LONG);
@@ -82,24 +75,20 @@ BOOL BeginRun(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     return TRUE;
 }
 
-static BOOL StopAtFirstEntryProc(const WIN32_FIND_DATAW *pfd, void *pContext)
+static BOOL StopAtFirstEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
 {
     return FALSE;
 }
 
 BOOL IsFolderListable(LPCWSTR folder)
 {
-    WCHAR szPattern[PATH_BUFFER];
-    int nLen = StartFolderPath(szPattern, folder);
-    if (nLen < 0)
+    WCHAR szPath[PATH_BUFFER];
+    HELDFOLDER held;
+    int nLen = StartFolderPath(szPath, folder);
+    if (nLen < 0 || HoldFolder(szPath, TRUE, NULL, 0, &held) != ERROR_SUCCESS)
         return FALSE;
-    DWORD dwError = WalkFolder(szPattern, nLen, L"*", StopAtFirstEntryProc, NULL);
-    // An empty drive root lists nothing at all, not even "." and "..".
-    if (dwError == ERROR_FILE_NOT_FOUND)
-    {
-        DWORD dwAttributes = GetFileAttributesW(folder);
-        return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    DWORD dwError = WalkFolder(szPath, nLen, held.hFolder, NULL, StopAtFirstEntryProc, NULL);
+    ReleaseFolder(&held);
     return dwError == ERROR_SUCCESS;
 }
 

@@ -26,18 +26,13 @@ static RUNOUTCOME Refused(SYNCPARAM *record, REFUSAL nRefusal)
     return OUTCOME_REFUSED;
 }
 
-RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
+// The passes, once the guard has passed and the source is held.
+static RUNOUTCOME RunPasses(SYNCPARAM *record)
 {
-    BOOL bBegun = BeginRun(source, dest, record);
-    // Asked even for a refused run, so that the front end can record why.
-    if (!AskStep(STEP_BEGIN, record) && bBegun)
-        return Refused(record, REFUSED_LOG);
-    if (!bBegun)
-        return OUTCOME_REFUSED;
-    LearnTimeStep(record);
     MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
-    // The copy pass may have taken long enough for the source to go away:
-    // an unlisted source makes every destination file look extra.
+    // Something outside Windows' sharing rules (a Linux program, a share's
+    // server) may still have moved it: an unlisted source, or another
+    // folder in its place, makes every destination file look extra.
     if (!IsSourceStill(record))
         return Refused(record, REFUSED_SOURCE_GONE);
     // A source inside the destination is never walked by the removal pass,
@@ -53,4 +48,23 @@ RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     if (record->bRecordLost)
         return Refused(record, REFUSED_LOG);
     return record->nFailures ? OUTCOME_FAILURES : OUTCOME_DONE;
+}
+
+RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
+{
+    BOOL bBegun = BeginRun(source, dest, record);
+    // Asked even for a refused run, so that the front end can record why.
+    if (!AskStep(STEP_BEGIN, record) && bBegun)
+        return Refused(record, REFUSED_LOG);
+    if (!bBegun)
+        return OUTCOME_REFUSED;
+    // The source is held for the whole run: no other Windows program can
+    // rename it away or put another folder in its place meanwhile.
+    HELDFOLDER held;
+    if (HoldFolder(record->szSourceRoot, TRUE, &record->idSource, 0, &held) != ERROR_SUCCESS)
+        return Refused(record, REFUSED_SOURCE);
+    LearnTimeStep(record);
+    RUNOUTCOME nOutcome = RunPasses(record);
+    ReleaseFolder(&held);
+    return nOutcome;
 }

@@ -37,7 +37,7 @@ typedef enum tagREFUSAL
 {
     REFUSED_NONE,
     REFUSED_EMPTY,           // a folder text is empty
-    REFUSED_DRIVE_RELATIVE,  // "X:" or "X:folder"
+    REFUSED_RELATIVE,        // a folder that is not a full path ("X:\..." or "\\server\share\...")
     REFUSED_TOO_LONG,        // a folder path past the limit
     REFUSED_SOURCE,          // the source is missing, not a folder, or cannot be listed
     REFUSED_DEST,            // the destination is not an existing folder

@@ -23,25 +23,25 @@ window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo,
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay|NestedTrees
 source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
 destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
-unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/dwError != ERROR_FILE_NOT_FOUND && pfdFolder\)/dwError != ERROR_FILE_NOT_FOUND \&\& 0)/@@CannotBeListed
+unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/    if \(dwError != ERROR_SUCCESS\)\n        ReportResult\(RESULT_COPY_FAILED, pfdFolder/    if (0)\n        ReportResult(RESULT_COPY_FAILED, pfdFolder/@@CannotBeListed
 separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(IsUnaddressableName\(pfd->cFileName\) \|\| /if (/@@CannotBeListed
 temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(pfd->cFileName\)\)//@@Leftovers
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
-links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
-holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, &pFolder->id\);/return FALSE;/@@DestinationLinks
+links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsHandleElsewhere\(hFile, path, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
+holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, pId\);/return FALSE;/@@DestinationLinks
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@OnlyNotFound|CannotBeListed
 unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
-drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
+relative-folder-taken@@engine/RunGuard.cpp@@s/if \(!IsAbsolutePath\(source\) \|\| !IsAbsolutePath\(dest\)\)\n        return Refuse\(record, REFUSED_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/(DWORD CopyFileWhole\(const COPYJOB \*job, FILETIME \*pftDestNow\)\n\{)/$1\n    if (!CopyFileExW(job->szSource, job->szDest, NULL, NULL, NULL, 0)) return GetLastError();\n    return ERROR_SUCCESS;/@@KilledPartWay|VolumeFillsUp
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
 time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(dwError == ERROR_SUCCESS && !IsCarriableTime\(&ftWritten\)\)\n        dwError = ERROR_INVALID_TIME;//@@CannotCarry
 stamp-not-read-back@@engine/AtomicCopy.cpp@@s/CompareTimesAtStep\(&(ftStored|now.ftLastWriteTime), &ftWritten, (job->)?nTimeStep\) != 0/0/g@@CoarseTime
-leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE \| FILE_FLAG_OPEN_REPARSE_POINT, NULL\);/FILE_FLAG_OPEN_REPARSE_POINT, NULL);/@@Leftovers|KilledPartWay
+leftovers-kept@@engine/AtomicCopy.cpp@@s/SetFileInformationByHandle\(hLeftover, FileDispositionInfo, &disposition, sizeof\(disposition\)\);/;/@@Leftovers|KilledPartWay
 any-lvx-name-ours@@engine/AtomicCopy.cpp@@s/return !StrCmpNW\(name, TEMP_PREFIX, TEMP_PREFIX_CHARS\) &&/return !StrCmpNW(name, TEMP_PREFIX, TEMP_PREFIX_CHARS) || /@@Leftovers
-fresh-leftover-swept@@engine/AtomicCopy.cpp@@s/CompareFileTime\(&pfd->ftLastWriteTime, &record->ftRunStart\) >= 0 \|\| //@@Leftovers
-open-leftover-swept@@engine/AtomicCopy.cpp@@s/CreateFileW\(path, DELETE, 0, NULL/CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL/@@Leftovers
+fresh-leftover-swept@@engine/AtomicCopy.cpp@@s/ \|\|\n        CompareFileTime\(&pfd->ftLastWriteTime, &record->ftRunStart\) >= 0\)/)/@@Leftovers
+open-leftover-swept@@engine/AtomicCopy.cpp@@s/CreateFileW\(path, DELETE \| FILE_READ_ATTRIBUTES, 0, NULL/CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL/@@Leftovers
 newer-destination-overwritten@@engine/AtomicCopy.cpp@@s/dwError = CheckDestUnchanged\(hDest, job, TRUE, pftDestNow\);/;/@@SavedWhileTheCopyRuns
 exact-times-on-coarse-volumes@@engine/MirrorFolder.cpp@@s/int nOrder = CompareTimesAtStep\(pftDest, pftSource, record->nTimeStep\);/int nOrder = CompareFileTime(pftDest, pftSource);/@@CoarseTime
 case-twins-merged@@engine/MirrorFolder.cpp@@s/DWORD dwName = AddName\(&frame->names, pfd->cFileName\);/DWORD dwName = ERROR_SUCCESS;/@@NamesWindows
@@ -63,10 +63,15 @@ satellite-unchecked@@ui/ResourceModule.cpp@@s/IsSatelliteWhole\(szPath\)\)/TRUE)
 satellite-any-version@@ui/ResourceModule.cpp@@s/nOwn == nSatellite;/TRUE;/@@UnusableSatellite
 default-over-stored@@settings/Settings.cpp@@s/if \(!save && !bAnyChecked && defaultId != 0\)/if (!save \&\& defaultId != 0)/@@StoredValues
 log-file-touched@@engine/RunGuard.cpp@@s/if \(!logName \|\| CompareStringOrdinal/if (1 || CompareStringOrdinal/@@TheLogSays
-folder-creation-as-copies@@engine/MirrorFolder.cpp@@s/if \(CreateDirectoryW\(dest, NULL\)\)\n            return TRUE;/CreateDirectoryW(dest, NULL);\n        return TRUE;/@@TheLogSays|DeletesExtra
-unlistable-destination-skipped@@engine/PurgeFolder.cpp@@s/if \(dwError != ERROR_SUCCESS && dwError != ERROR_FILE_NOT_FOUND\)\n    \{/if (0)\n    {/@@CannotBeListed
-attributes-not-restored@@engine/PurgeFolder.cpp@@s/SetFileAttributesW\(scanPath, dwAttributes\);/;/@@AFailedDeletion
+folder-creation-as-copies@@engine/MirrorFolder.cpp@@s/\? ERROR_SUCCESS : GetLastError\(\);/? ERROR_SUCCESS : ERROR_SUCCESS;/@@TheLogSays|DeletesExtra
+unlistable-destination-skipped@@engine/PurgeFolder.cpp@@s/    if \(dwError != ERROR_SUCCESS\)\n        ReportResult\(RESULT_DELETE_FAILED/    if (0)\n        ReportResult(RESULT_DELETE_FAILED/@@CannotBeListed
+attributes-not-restored@@engine/PurgeFolder.cpp@@s/            if \(bReadOnly\)\n                SetFileInformationByHandle\(hFile, FileBasicInfo, &basic, sizeof\(basic\)\);\n//@@AFailedDeletion
 refusal-not-shown@@ui/SyncThread.cpp@@s/QueueRow\(queue, RESULT_COPY_FAILED, NULL, szReason\);/;/@@RefusedRun
+folders-not-held@@engine/HeldFolder.cpp@@s/FILE_SHARE_READ \| FILE_SHARE_WRITE, NULL, OPEN_EXISTING/FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING/@@NoFolderARun
+listed-folder-not-checked@@engine/HeldFolder.cpp@@s/if \(nListedId && nListedId != LISTED_ID_NONE\)/if (0)/@@AFolderSwapped
+not-a-log-appended@@batch/RunLog.cpp@@s/ \|\| !IsLogStart\(start, cbStart\)//@@TheLogSays
+deletions-after-log-lost@@engine/PurgeFolder.cpp@@s/    if \(record->bRecordLost\)\n        return FALSE;\n//@@NoDeletionOnce
+log-header-not-required@@batch/CommandLine.cpp@@s/return !run->pLog \|\| LogRunStart\(/return TRUE || LogRunStart(/@@NoDeletionOnce
 text-stored-cut@@settings/Settings.cpp@@s/else if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/else if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST
 )

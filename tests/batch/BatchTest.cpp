@@ -77,6 +77,10 @@ TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
         {src + L"\\in", src},  // the source inside the destination, with removal on
         {drive + L"src", dst},  // drive-relative: the current folder of C:
         {drive, dst},
+        {src, L"."},  // relative to the current folder, which a task does not choose
+        {L"src", dst},
+        {L"..\\" + root.path.substr(root.path.rfind(L'\\') + 1) + L"\\src", dst},
+        {L"\\" + src.substr(3), dst},  // the current drive's root
         {overLong(src), dst},
         {src, overLong(dst)},
     };
@@ -223,7 +227,15 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
                                         "summary 0 copied, 0 conflict, 0 deleted, 0 copy-failed, 0 delete-failed; exit code 2"}));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "options 0 0 1 1"), 2);
     before = Snapshot(root.path);
-    for (const std::wstring &unkept : {std::wstring(L"run.log"), root / L"missing\\run.log", dst})
+    // Not a log: a relative path, a missing folder, a folder, a user's document.
+    MakeFile(src + L"\\notes.docx", "PK a document", 1);
+    before = Snapshot(root.path);
+    for (const std::wstring &unkept : {std::wstring(L"run.log"), root / L"missing\\run.log", dst, src + L"\\notes.docx"})
         EXPECT_EQ(Run({L"0", L"0", L"0", L"1", unkept}), 2) << Narrow(unkept);
     EXPECT_EQ(Snapshot(root.path), before);
+    // Written with slashes, as folders may be.
+    std::wstring slashed = root / L"slashed.log";
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    EXPECT_NE(Run({L"0", L"0", L"0", L"0", slashed}), 2);
+    EXPECT_EQ(LogLines(root / L"slashed.log").at(1), "source " + s + " (" + s + ")");
 }

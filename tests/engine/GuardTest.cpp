@@ -179,3 +179,75 @@ TEST_F(PassTest, NamesWindowsCannotTellApartOrReachFailAlone)
                             "failed src\\bad\xEF\xBF\xBD", "failed src\\con", "failed src\\dir.", "failed src\\space "}));
     EXPECT_EQ(Snapshot(dst).size(), 4u) << "one a.txt, one bad name, dir and dir\\d.txt";
 }
+
+namespace
+{
+// Another Windows program that, at each result, tries to rename every folder
+// the run works in and to put a link to a folder outside both trees in its
+// place, as was done to steer a removal pass into deleting that folder's files.
+struct Renamer
+{
+    std::vector<std::wstring> folders;
+    std::wstring outside;
+    std::vector<std::string> renamed;
+    int nResults;
+};
+
+BOOL CALLBACK TryRenamesProc(RESULTCODE, LPCWSTR, const FILETIME *, DWORD, void *pContext)
+{
+    Renamer *renamer = (Renamer *)pContext;
+    renamer->nResults++;
+    for (const std::wstring &folder : renamer->folders)
+        if (MoveFileExW(folder.c_str(), (folder + L"-moved").c_str(), 0))
+        {
+            renamer->renamed.push_back(Narrow(folder));
+            MakeLink(folder, renamer->outside);
+        }
+    return TRUE;
+}
+}  // namespace
+
+TEST_F(PassTest, NoFolderARunWorksInCanBeRenamedOrSwappedForALink)
+{
+    rec.bSubFolders = 1;
+    MakeFile(src + L"\\sub\\new.txt", "n", 1);
+    for (const wchar_t *name : {L"\\extra1.txt", L"\\extra2.txt", L"\\extra3.txt"})
+    {
+        MakeFile(dst + L"\\sub" + name, "extra", 2);
+        MakeFile(root / L"outside" + name, "victim", 3);
+    }
+    Renamer renamer = {{src, dst, src + L"\\sub", dst + L"\\sub"}, root / L"outside", {}, 0};
+    rec.pfnResult = TryRenamesProc;
+    rec.pContext = &renamer;
+    EXPECT_EQ(Sync(true), OUTCOME_DONE);
+    EXPECT_EQ(renamer.nResults, 4) << "one copy and three deletions";
+    EXPECT_EQ(renamer.renamed, std::vector<std::string>{}) << "renamed while the run worked in it";
+    EXPECT_EQ(Snapshot(root / L"outside"), (Tree{L"extra1.txt=victim", L"extra2.txt=victim", L"extra3.txt=victim"}));
+}
+
+namespace
+{
+// From the Linux side, where no Windows sharing rule applies: once the walk
+// reports from "a", the source folder "b" it has listed but not yet entered
+// becomes a link to the destination.
+BOOL CALLBACK SwapFolderProc(RESULTCODE code, LPCWSTR path, const FILETIME *time, DWORD error, void *pContext)
+{
+    const std::wstring *swap = (const std::wstring *)pContext;
+    if (!swap->empty() && RunUnix(*swap) != 0)
+        ADD_FAILURE() << "the swap failed";
+    const_cast<std::wstring *>(swap)->clear();
+    return TRUE;
+}
+}  // namespace
+
+TEST_F(PassTest, AFolderSwappedForALinkAfterItWasListedIsNotWalked)
+{
+    rec.bSubFolders = 1;
+    Stage(root.path, {{L"src\\a\\x.txt", "x", 1}, {L"src\\b\\y.txt", "y", 2}});
+    std::wstring swap = L"mv " + UnixPath(src) + L"/b " + UnixPath(root.path) + L"/b-moved && ln -s " + UnixPath(dst) + L" " +
+                        UnixPath(src) + L"/b";
+    rec.pfnResult = SwapFolderProc;
+    rec.pContext = &swap;
+    EXPECT_EQ(Sync(false), OUTCOME_FAILURES) << "the folder put in b's place was walked";
+    EXPECT_EQ(Snapshot(dst), (Tree{L"a\\", L"a\\x.txt=x", L"b\\"}));
+}

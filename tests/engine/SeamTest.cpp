@@ -46,13 +46,13 @@ WIN32_FIND_DATAW Injected(const std::wstring &name, DWORD dwAttributes, DWORD dw
 }
 }  // namespace
 
-DWORD WalkFolder(LPWSTR buffer, int nAt, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext)
+DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext)
 {
     std::wstring folder(buffer, nAt - 1);
     auto refused = g_unlistable.find(folder);
     if (refused != g_unlistable.end() || g_injected.count(folder))
         return refused != g_unlistable.end() ? refused->second : ERROR_PATH_NOT_FOUND;
-    lstrcpyW(buffer + nAt, pattern);
+    lstrcpyW(buffer + nAt, pattern ? pattern : L"*");
     std::deque<WIN32_FIND_DATAW> entries;
     WIN32_FIND_DATAW fd;
     HANDLE hFind = FindFirstFileW(buffer, &fd);
@@ -70,7 +70,7 @@ DWORD WalkFolder(LPWSTR buffer, int nAt, LPCWSTR pattern, ENTRYPROC pfnEntry, vo
         if (injected.first == folder + L"\\" + injected.second.cFileName)
             entries.push_back(injected.second);
     for (const WIN32_FIND_DATAW &entry : entries)
-        if (!pfnEntry(&entry, pContext))
+        if (!pfnEntry(&entry, 0, pContext))
             break;
     return ERROR_SUCCESS;
 }

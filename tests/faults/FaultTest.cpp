@@ -238,3 +238,30 @@ TEST_F(FaultTest, ANewerVersionSavedWhileTheCopyRunsIsKept)
     WIN32_FIND_DATAW fd;
     EXPECT_EQ(FindFirstFileW((dst + L"\\~lvx*").c_str(), &fd), INVALID_HANDLE_VALUE) << "a temporary file was left";
 }
+
+TEST_F(FaultTest, NoDeletionOnceTheLogCannotBeWritten)
+{
+    // The log's volume full from the start: nothing is touched. Filling up
+    // during the removal pass: no deletion after the first line it lost.
+    for (bool fullAtStart : {true, false})
+    {
+        SCOPED_TRACE(fullAtStart ? "full at the start" : "fills up during the run");
+        Volume logs(root / (fullAtStart ? L"full" : L"filling"), L"4k");
+        if (fullAtStart)
+            MakeFile(logs.path + L"\\filler", std::string(4096, 'f'), 1);
+        for (int i = 0; i < 80; i++)
+            MakeFile(dst + L"\\an-extra-file-with-a-name-long-enough-to-fill-the-log-" + std::to_wstring(i) + L".txt", "e", 1);
+        EXPECT_EQ(RunLunvex({src, dst, L"0", L"0", L"0", L"1", logs.path + L"\\run.log"}), 2);
+        std::string log = ReadAll(logs.path + L"\\run.log");
+        size_t nLogged = 0;
+        for (size_t at = log.find(" deleted "); at != std::string::npos; at = log.find(" deleted ", at + 1))
+            nLogged++;
+        size_t nKept = Snapshot(dst).size();
+        EXPECT_GT(nKept, 0u) << "every extra was deleted";
+        EXPECT_LE(80 - nKept, nLogged + 1) << "deletions went on after the log lost a line";
+        if (fullAtStart)
+            EXPECT_EQ(nKept, 80u);
+        RemoveTree(dst);
+        MakeFolder(dst);
+    }
+}
