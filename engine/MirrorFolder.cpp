@@ -1,6 +1,6 @@
 // The copy pass: walks the source tree and brings the destination up to date.
 #include "Passes.h"
-#include "Copies.h"
+#include "CopyPool.h"
 #include "Listing.h"
 #include "NameSet.h"
 #include "Paths.h"
@@ -86,13 +86,11 @@ static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOL
     return IsLinkEntry(destPath, dwAttributes) || IsElsewhere(destPath, nNameAt, &pFolder->held);
 }
 
-// Copies one decided file, or reports the conflict should the destination
-// file have changed meanwhile (it is then left as it is).
+// Hands one decided file to the copy workers.
 static void CopyDecided(LPCWSTR source, LPCWSTR dest, int b, const WIN32_FIND_DATAW *pfd,
                         const WIN32_FILE_ATTRIBUTE_DATA *pFound, SYNCPARAM *record)
 {
     COPYJOB job;
-    FILETIME ftDestNow;
     lstrcpyW(job.szSource, source);
     lstrcpyW(job.szDest, dest);
     job.nNameAt = b;
@@ -100,14 +98,7 @@ static void CopyDecided(LPCWSTR source, LPCWSTR dest, int b, const WIN32_FIND_DA
     if (pFound)
         job.destSeen = *pFound;
     job.nTimeStep = record->nTimeStep;
-    DWORD dwError = CopyFileWhole(&job, &ftDestNow);
-    if (dwError == ERROR_DEST_CHANGED)
-    {
-        ReportResult(RESULT_DEST_NEWER, &pfd->ftLastWriteTime, source, ERROR_SUCCESS, record);
-        ReportResult(RESULT_DEST_NEWER, &ftDestNow, dest, ERROR_SUCCESS, record);
-        return;
-    }
-    ReportResult(dwError ? RESULT_COPY_FAILED : RESULT_COPIED, &pfd->ftLastWriteTime, source, dwError, record);
+    QueueCopy(record, &job, &pfd->ftLastWriteTime);
 }
 
 static void MirrorFile(LPWSTR source, LPWSTR dest, int b, const WIN32_FIND_DATAW *pfd, DESTFOLDER *pFolder,
@@ -310,6 +301,9 @@ static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG 
         InitNameSet(&frame.names);
         dwError = WalkFolder(frame.szSource, frame.a, frame.source.hFolder, NULL, MirrorEntryProc, &frame);
         FreeNameSet(&frame.names);
+        // Every copy out of this folder and into its counterpart is made
+        // before either is let go.
+        FinishCopies(record);
         ReleaseFolder(&frame.source);
     }
     // A source folder that cannot be held or listed leaves a hole in the

@@ -1,6 +1,7 @@
 // A run's order, the same for batch mode and the dialog: guard, copy pass,
 // a check that the source is still there, removal pass, outcome.
 #include "Passes.h"
+#include "CopyPool.h"
 #include "TimeStep.h"
 
 // What the front end says at a step; without a step procedure every step
@@ -29,7 +30,9 @@ static RUNOUTCOME Refused(SYNCPARAM *record, REFUSAL nRefusal)
 // The passes, once the guard has passed and the source is held.
 static RUNOUTCOME RunPasses(SYNCPARAM *record)
 {
+    StartCopyPool(record);
     MirrorFolder(record->szSourceRoot, record->szDestRoot, record);
+    StopCopyPool(record);
     // Something outside Windows' sharing rules (a Linux program, a share's
     // server) may still have moved it: an unlisted source, or another
     // folder in its place, makes every destination file look extra.

@@ -105,6 +105,7 @@ typedef struct tagSYNCPARAM
     BOOL bSourceHoldsDest;  // the destination lies somewhere inside the source
     FILETIME ftRunStart;    // UTC; temporary files older than this are leftovers
     LONGLONG nTimeStep;     // times closer than this (100 ns units) are equal: the coarser volume's step
+    struct tagCOPYPOOL *pCopies;  // the copy pass's workers; null when the walk copies itself
 } SYNCPARAM;
 
 // One synchronisation of dest from source as the record says, on the

@@ -185,6 +185,9 @@ std::vector<std::string> LogLines(const std::wstring &path)
 
 TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
 {
+    // Copies are made by several workers at once, the large one last to be
+    // done; the log still lists every result in the walk's order.
+    MakeFile(src + L"\\a-large.bin", std::string(4 << 20, 'l'), 50);
     MakeFile(src + L"\\a.txt", "a", 100);
     MakeFile(src + L"\\b-clash", "file", 200);  // an older folder holds its name
     MakeFolder(dst + L"\\b-clash");
@@ -208,6 +211,7 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
     EXPECT_EQ(lines[0].substr(23), lines[0].substr(23, 6) + " start") << lines[0];
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
               (std::vector<std::string>{"source " + s + " (" + s + ")", "destination " + d + " (" + d + ")", "options 0 0 1 1",
+                                        LogTime(50) + " copied " + s + "\\a-large.bin",
                                         LogTime(100) + " copied " + s + "\\a.txt",
                                         LogTime(200) + " copy-failed " + s + "\\b-clash (error 5: Access denied.)",
                                         LogTime(300) + " conflict " + s + "\\c-conflict.txt",
@@ -216,7 +220,7 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
                                         LogTime(1) + " copy-failed " + s + "\\run.log (error 32: Sharing violation.)",
                                         LogTime(500) + " deleted " + d + "\\d-extra.txt",
                                         LogTime(600) + " delete-failed " + d + "\\e-busy.txt (error 32: Sharing violation.)",
-                                        "summary 1 copied, 2 conflict, 1 deleted, 3 copy-failed, 1 delete-failed; exit code 1"}));
+                                        "summary 2 copied, 2 conflict, 1 deleted, 3 copy-failed, 1 delete-failed; exit code 1"}));
 
     // A refused run appends its header and why; a log that cannot be kept refuses the run.
     Tree before = Snapshot(root.path);
