@@ -14,7 +14,7 @@ cd "$work/src"
 
 # name @@ file @@ perl substitution (applied to the whole file) @@ ctest -R pattern
 breakages=$(cat <<'LIST'
-deletions-not-counted@@engine/Report.cpp@@s/ \|\| code == RESULT_DELETE_FAILED//@@FailedDeletion|ExitCodeSays
+deletions-not-counted@@engine/Report.cpp@@s/ \|\| code == RESULT_DELETE_FAILED//@@FailedDeletion|TheLogSays
 creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCreationTime;/return &pfd->ftLastWriteTime;/@@DateWindowBy
 protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
@@ -31,6 +31,11 @@ holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, &pFo
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@OnlyNotFound|CannotBeListed
 unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsAbsenceProved\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
+long-destination-unchecked@@engine/RunGuard.cpp@@s/ \|\| !TakeFolderText\(dest, szDest\)//; s/GetFullFolderPath\(szDest,/GetFullFolderPath(dest,/@@RefusedFolders
+source-link-into-destination@@engine/RunGuard.cpp@@s/ \|\| IsBelowFolder\(record->idSource.szFinal, &record->idDest\)//@@RefusedFolders
+below-by-text-prefix@@engine/RunGuard.cpp@@s/IsBelowFolder\(record->szSourceRoot, &record->idDest\)/!StrCmpNIW(record->szSourceRoot, record->szDestRoot, lstrlenW(record->szDestRoot))/@@OptionDigits
+log-start-in-utc@@batch/RunLog.cpp@@s/GetLocalTime\(&st\)/GetSystemTime(&st)/@@TheLogSays
+log-file-times-in-utc@@batch/RunLog.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@TheLogSays
 drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
