@@ -19,23 +19,25 @@ creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCrea
 protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
-nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay|NestedTrees
+nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay
 source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
 destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
 unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/if \(pfdFolder\)\n/if (0)\n/@@CannotBeListed
 separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(fd.cFileName\) \|\| /if (/@@CannotBeListed
-temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers
+temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers|KilledPartWay
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
 holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, &pFolder->id\);/return FALSE;/@@DestinationLinks
-absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@OnlyNotFound|CannotBeListed
-unknown-source-purged@@engine/PurgeFolder.cpp@@s/return IsAbsenceProved\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@OnlyNotFound|CannotBeListed
+absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@CannotBeListed
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@CannotBeListed
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
 long-destination-unchecked@@engine/RunGuard.cpp@@s/ \|\| !TakeFolderText\(dest, szDest\)//; s/GetFullFolderPath\(szDest,/GetFullFolderPath(dest,/@@RefusedFolders
 source-link-into-destination@@engine/RunGuard.cpp@@s/ \|\| IsBelowFolder\(record->idSource.szFinal, &record->idDest\)//@@RefusedFolders
 below-by-text-prefix@@engine/RunGuard.cpp@@s/IsBelowFolder\(record->szSourceRoot, &record->idDest\)/!StrCmpNIW(record->szSourceRoot, record->szDestRoot, lstrlenW(record->szDestRoot))/@@OptionDigits
 log-start-in-utc@@batch/RunLog.cpp@@s/GetLocalTime\(&st\)/GetSystemTime(&st)/@@TheLogSays
 log-file-times-in-utc@@batch/RunLog.cpp@@s/!FileTimeToLocalFileTime\(time, &ftLocal\)/!(ftLocal = *time, 1)/@@TheLogSays
+identity-by-final-path@@engine/FolderIdentity.cpp@@s/if \(pA->bHasId && pB->bHasId\)/if (0)/@@SpeltAnotherWay
+source-gone-unchecked@@engine/SyncFolders.cpp@@s/if \(!IsSourceStill\(record\)\)\n        return Refused\(record, REFUSED_SOURCE_GONE\);\n//@@ASourceGone
 drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
