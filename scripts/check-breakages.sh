@@ -16,7 +16,7 @@ cd "$work/src"
 breakages=$(cat <<'LIST'
 deletions-not-counted@@engine/Report.cpp@@s/ \|\| code == RESULT_DELETE_FAILED//@@FailedDeletion|TheLogSays
 creation-window-tests-write-time@@engine/MirrorFolder.cpp@@s/return &pfd->ftCreationTime;/return &pfd->ftLastWriteTime;/@@DateWindowBy
-protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@FailedCopies|OtherProgramsHold
+protected-destination-replaced@@engine/MirrorFolder.cpp@@s/return \(dwDest & FILE_ATTRIBUTE_READONLY\) \|\|/return FALSE \&\& (dwDest \& FILE_ATTRIBUTE_READONLY) \&\&/@@OtherProgramsHold
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay
@@ -24,7 +24,7 @@ source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, d
 destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
 unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/if \(pfdFolder\)\n/if (0)\n/@@CannotBeListed
 separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(HasSeparator\(fd.cFileName\) \|\| /if (/@@CannotBeListed
-temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers|KilledPartWay
+temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(fd.cFileName\)\)//@@Leftovers
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsElsewhere\(scanPath, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
 holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, &pFolder->id\);/return FALSE;/@@DestinationLinks
@@ -40,10 +40,11 @@ identity-by-final-path@@engine/FolderIdentity.cpp@@s/if \(pA->bHasId && pB->bHas
 source-gone-unchecked@@engine/SyncFolders.cpp@@s/if \(!IsSourceStill\(record\)\)\n        return Refused\(record, REFUSED_SOURCE_GONE\);\n//@@ASourceGone
 drive-relative-taken@@engine/RunGuard.cpp@@s/if \(IsDriveRelative\(source\) \|\| IsDriveRelative\(dest\)\)\n        return Refuse\(record, REFUSED_DRIVE_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
-copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@KilledPartWay|VolumeFillsUp
+copy-in-place@@engine/AtomicCopy.cpp@@s/HANDLE hTemp = CreateTempFile\(destPath, nNameAt, szTemp\);/lstrcpyW(szTemp, destPath); HANDLE hTemp = CreateFileW(szTemp, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);/@@VolumeFillsUp|WrittenDuringItsCopy
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
+source-change-unnoticed@@engine/AtomicCopy.cpp@@s/if \(after.size.EndOfFile.QuadPart != pBefore->size.EndOfFile.QuadPart \|\|\n        after.basic.LastWriteTime.QuadPart != pBefore->basic.LastWriteTime.QuadPart\)/if (0)/@@WrittenDuringItsCopy
 time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(!IsCarriableTime\(&ftWritten\)\)\n        return ERROR_INVALID_TIME;//; s/if \(!GetFileTime\(hTemp, NULL, NULL, &ftStored\) \|\| CompareFileTime\(&ftStored, &ftWritten\)\)\n        return ERROR_INVALID_TIME;//@@CannotCarry
-leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers|KilledPartWay
+leftovers-kept@@engine/AtomicCopy.cpp@@s/FILE_FLAG_DELETE_ON_CLOSE, NULL\);/0, NULL);/@@Leftovers
 long-name-cut@@engine/PathText.cpp@@s/if \(nAt \+ nName > PATH_MAX_CHARS\)\n        return FALSE;/if (nAt + nName > PATH_MAX_CHARS)\n        nName = PATH_MAX_CHARS - nAt;/@@PastTheLimit|DeepTree
 quote-escaped@@batch/CommandLine.cpp@@s/if \(\*p == L'"'\)\n            bQuoted = !bQuoted;/if (*p == L'\\\\' \&\& p[1] == L'"')\n            p++;\n        else if (*p == L'"')\n            bQuoted = !bQuoted;/@@SchedulersWrite
 subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2', L'2', L'1'/@@OptionDigits

@@ -95,35 +95,6 @@ TEST_F(PassTest, DateWindowIsInclusiveTestsOnlySourceFilesAndReportsTheWriteTime
     }
 }
 
-TEST_F(PassTest, FailedCopiesAreReportedAndCounted)
-{
-    // A folder of the file's name, older: the copy is attempted and fails.
-    // Protected destinations are refused whatever the platform would allow:
-    // read-only always, hidden or system unless the source is too.
-    Stage(root.path, {{L"src\\name", "file", 100}, {L"dst\\name", nullptr, 50}});
-    const struct { const wchar_t *name; DWORD dest, source; bool refused; } cases[] = {
-        {L"ro.txt", FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY, true},
-        {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, 0, true},
-        {L"system.txt", FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN, true},
-        {L"both-hidden.txt", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN, false},
-    };
-    Lines expected = {"FAILED src\\name@100"};
-    for (const auto &c : cases)
-    {
-        MakeFile(src + L"\\" + c.name, "new", 200);
-        MakeFile(dst + L"\\" + c.name, "old", 100);
-        SetFileAttributesW((src + L"\\" + c.name).c_str(), c.source);
-        SetFileAttributesW((dst + L"\\" + c.name).c_str(), c.dest);
-        expected.push_back((c.refused ? "FAILED src\\" : "COPIED src\\") + Narrow(c.name) + "@200");
-    }
-    Mirror();
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(SortedReported(), expected);
-    for (const auto &c : cases)
-        EXPECT_EQ(ReadAll(dst + L"\\" + c.name), c.refused ? "old" : "new") << Narrow(c.name);
-    EXPECT_EQ(rec.nFailures, 4u);
-}
-
 TEST_F(PassTest, LeftoversOfKilledRunsGoWhenNoOneHoldsThem)
 {
     Stage(root.path, {{L"dst\\~lvx0123abcd", "killed run", 1}, {L"dst\\~lvxfedcba98", "another run writing", 1},
