@@ -6,19 +6,31 @@
 #include <cstdio>
 
 namespace {
-
-// A source with one file of each kind the options tell apart.
-void StageOptionsTree(const std::wstring &src, const std::wstring &dst)
+// A source with one file of each kind the options tell apart: missing from
+// the destination, older there, newer there, only with subfolders, and an
+// extra one only removed when asked.
+void StageOptionsTree(const std::wstring &root)
 {
-    MakeFile(src + L"\\missing.txt", "new", 100);     // absent from the destination
-    MakeFile(src + L"\\older.txt", "new", 100);       // destination is older
-    MakeFile(dst + L"\\older.txt", "old", 50);
-    MakeFile(src + L"\\newer.txt", "new", 100);       // destination is newer
-    MakeFile(dst + L"\\newer.txt", "old", 150);
-    MakeFile(src + L"\\sub\\inner.txt", "new", 100);  // only with subfolders
-    MakeFile(dst + L"\\extra.txt", "old", 10);        // only removed when asked
+    Stage(root, {{L"src\\missing.txt", "new", 100}, {L"src\\older.txt", "new", 100}, {L"dst\\older.txt", "old", 50},
+                 {L"src\\newer.txt", "new", 100}, {L"dst\\newer.txt", "old", 150}, {L"src\\sub\\inner.txt", "new", 100},
+                 {L"dst\\extra.txt", "old", 10}});
 }
 
+// The log's lines, the summary's elapsed time left out.
+std::vector<std::string> LogLines(const std::wstring &path)
+{
+    std::string text = ReadAll(path), line;
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    {
+        line = text.substr(at, end - at);
+        size_t elapsed = line.find(" s; exit code");
+        if (line.rfind("summary", 0) == 0 && elapsed != std::string::npos)
+            line.erase(line.rfind("; ", elapsed), elapsed - line.rfind("; ", elapsed) + 2);
+        lines.push_back(line);
+    }
+    return lines;
+}
 }  // namespace
 
 TEST_F(BatchTest, OptionDigitsAsTheCommandLineGivesThem)
@@ -44,83 +56,69 @@ TEST_F(BatchTest, OptionDigitsAsTheCommandLineGivesThem)
         SCOPED_TRACE(Narrow(options));
         RemoveTree(src);
         RemoveTree(dst);
-        MakeFolder(src);
-        MakeFolder(dst);
-        StageOptionsTree(src, dst);
+        StageOptionsTree(root.path);
         EXPECT_EQ(Run(c.options), 0);
         EXPECT_EQ(Snapshot(dst), c.after);
     }
-    // Trailing backslashes on both folders change nothing.
-    EXPECT_EQ(RunLunvex({src + L"\\", dst + L"\\", L"0", L"1", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), Snapshot(src));
+    // Trailing backslashes change nothing, and a source whose name starts
+    // with the destination's ("dst2" into "dst") is no folder inside it.
+    ASSERT_TRUE(MoveFileW(src.c_str(), (dst + L"2").c_str()));
+    EXPECT_EQ(RunLunvex({dst + L"2\\", dst + L"\\", L"0", L"1", L"1", L"1"}), 0);
+    EXPECT_EQ(Snapshot(dst), Snapshot(dst + L"2"));
 }
 
-TEST_F(BatchTest, RefusedFoldersExitWithTwoAndTouchNothing)
+TEST_F(BatchTest, RefusedFoldersExitWithTwoTouchNothingAndLogWhy)
 {
-    MakeFile(src + L"\\s.txt", "s", 1);
-    MakeFile(dst + L"\\keep.txt", "k", 1);
-    MakeFile(root / L"afile", "x", 1);
-    // Cut to 259 characters, these would name src and dst themselves.
+    Stage(root.path, {{L"src\\s.txt", "s", 1}, {L"src\\in\\mine.txt", "m", 1}, {L"dst\\keep.txt", "k", 1},
+                      {L"dst\\deep", nullptr, 1}, {L"afile", "x", 1}});
+    MakeLink(root / L"into", src + L"\\in");
+    // Refused whole: cut anywhere in their first 263 characters, these would
+    // name src and dst\deep; whole, they name folders that do not exist.
     auto overLong = [](std::wstring path) {
-        while (path.size() < 259)
+        while (path.size() < 280)
             path += L"\\.";
-        return path.substr(0, 259) + L"\\..\\elsewhere";
+        return path + L"\\..\\elsewhere";
     };
+    const char *empty = "a folder is empty", *relative = "a folder is not a full path (X:\\... or \\\\server\\share\\...)",
+               *noSource = "the source is missing, not a folder, or cannot be listed",
+               *nested = "the source lies inside the destination and removal was asked for";
     std::wstring drive = root.path.substr(0, 2);  // "C:"
-    const std::wstring cases[][2] = {
-        {L"", dst},  // never the current folder
-        {src, L""},
-        {src, src + L"\\..\\SRC\\"},  // one folder spelt two ways
-        {root / L"no such folder", dst},  // unreachable: nothing is extra
-        {root / L"afile", dst},
-        {src, root / L"no such folder"},  // no backup there at all
-        {src + L"\\in", src},  // the source inside the destination, with removal on
-        {drive + L"src", dst},  // drive-relative: the current folder of C:
-        {drive, dst},
-        {src, L"."},  // relative to the current folder, which a task does not choose
-        {L"src", dst},
-        {L"..\\" + root.path.substr(root.path.rfind(L'\\') + 1) + L"\\src", dst},
-        {L"\\" + src.substr(3), dst},  // the current drive's root
-        {overLong(src), dst},
-        {src, overLong(dst)},
+    const struct { std::wstring source, dest; const char *why; } cases[] = {
+        {L"", dst, empty},  // never the current folder
+        {src, L"", empty},
+        {src, src + L"\\..\\SRC\\", "source and destination are the same folder"},  // spelt two ways
+        {root / L"no such folder", dst, noSource},  // unreachable: nothing is extra
+        {root / L"afile", dst, noSource},
+        {src, root / L"no such folder", "the destination is not an existing folder"},  // no backup there at all
+        {src + L"\\in", src, nested},  // with removal on, as a folder or through a link to it
+        {root / L"into", src, nested},
+        {drive + L"src", dst, relative},  // drive-relative: the current folder of C:
+        {drive, dst, relative},
+        {src, L".", relative},  // relative to the current folder, which a task does not choose
+        {L"src", dst, relative},
+        {L"..\\" + root.path.substr(root.path.rfind(L'\\') + 1) + L"\\src", dst, relative},
+        {L"\\" + src.substr(3), dst, relative},  // the current drive's root
+        {overLong(src), dst, "a folder path is too long"},
+        {src, overLong(dst + L"\\deep"), "a folder path is too long"},
     };
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);
     SetCurrentDirectoryW(root.path.c_str());
-    MakeFile(src + L"\\in\\mine.txt", "m", 1);
+    TempDir logs;
+    std::wstring log = logs / L"run.log";
     Tree before = Snapshot(root.path);
+    std::vector<std::string> lines;
     for (const auto &c : cases)
     {
-        SCOPED_TRACE(Narrow(L"'" + c[0] + L"' to '" + c[1] + L"'"));
-        EXPECT_EQ(RunLunvex({c[0], c[1], L"0", L"2", L"1", L"1"}), 2);
+        SCOPED_TRACE(Narrow(L"'" + c.source + L"' to '" + c.dest + L"'"));
+        EXPECT_EQ(RunLunvex({c.source, c.dest, L"0", L"2", L"1", L"1", log}), 2);
         EXPECT_EQ(Snapshot(root.path), before);
+        lines = LogLines(log);
+        EXPECT_EQ(lines.size() > 1 ? lines[lines.size() - 2] : "", std::string("refused: ") + c.why);
     }
     SetCurrentDirectoryW(current);
-}
-
-TEST_F(BatchTest, ExitCodeSaysWhetherEverythingSucceeded)
-{
-    // Mirrors a tree, then finds nothing to do.
-    Stage(root.path, {{L"src\\a.txt", "a", 100}, {L"src\\sub\\b.txt", "b", 200}, {L"dst\\stale.txt", "old", 1}});
-    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), Snapshot(src));
-    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
-
-    // A failed copy: a folder of the file's name, older, in the destination.
-    MakeFile(src + L"\\clash", "file", 20000);
-    MakeFolder(dst + L"\\clash");
-    SetWriteTime(dst + L"\\clash", TimeAt(1));
-    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 1);
-    RemoveTree(dst + L"\\clash");
-    DeleteFileW((src + L"\\clash").c_str());
-
-    // A failed deletion: the extra file held open without delete sharing.
-    MakeFile(dst + L"\\busy.txt", "b", 1);
-    HANDLE hBusy = CreateFileW((dst + L"\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 1);
-    CloseHandle(hBusy);
-    EXPECT_EQ(Run({L"0", L"1", L"1", L"1"}), 0);
-    EXPECT_EQ(Snapshot(dst), Snapshot(src));
+    // Each run appended its block.
+    EXPECT_EQ((size_t)std::count(lines.begin(), lines.end(), "options 0 2 1 1"), sizeof cases / sizeof cases[0]);
 }
 
 TEST_F(BatchTest, CommandLinesAsSchedulersWriteThem)
@@ -154,32 +152,16 @@ TEST_F(BatchTest, CommandLinesAsSchedulersWriteThem)
 }
 
 namespace {
-// A file's time as the log shows it: local, "yyyy-MM-dd HH:mm:ss".
-std::string LogTime(long long seconds)
+// The start line of a run begun in that second (after 2020, UTC) in the
+// tests' zone, Hong Kong time (UTC+8, no daylight saving).
+std::string StartLine(long long seconds)
 {
-    FILETIME utc = TimeAt(seconds), local;
+    FILETIME ft = TimeAt(seconds + 8 * 3600);
     SYSTEMTIME st;
-    FileTimeToLocalFileTime(&utc, &local);
-    FileTimeToSystemTime(&local, &st);
-    char text[32];
-    sprintf(text, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+    FileTimeToSystemTime(&ft, &st);
+    char text[64];
+    sprintf(text, "%04u-%02u-%02u %02u:%02u:%02u +08:00 start", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
     return text;
-}
-
-// The log's lines, the summary's elapsed time left out.
-std::vector<std::string> LogLines(const std::wstring &path)
-{
-    std::string text = ReadAll(path), line;
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-    {
-        line = text.substr(at, end - at);
-        size_t elapsed = line.find(" s; exit code");
-        if (line.rfind("summary", 0) == 0 && elapsed != std::string::npos)
-            line.erase(line.rfind("; ", elapsed), elapsed - line.rfind("; ", elapsed) + 2);
-        lines.push_back(line);
-    }
-    return lines;
 }
 }  // namespace
 
@@ -202,35 +184,36 @@ TEST_F(BatchTest, TheLogSaysWhatEachRunDid)
     MakeFile(src + L"\\run.log", "not the log", 1);
     std::wstring log = dst + L"\\run.log";  // inside the destination, removal on: never removed
     HANDLE hBusy = CreateFileW((dst + L"\\e-busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME begun, ended;
+    GetSystemTimeAsFileTime(&begun);
     EXPECT_EQ(Run({L"0", L"0", L"1", L"1", log, L"arguments after the log are ignored"}), 1);
+    GetSystemTimeAsFileTime(&ended);
     CloseHandle(hBusy);
     std::string s = Narrow(src), d = Narrow(dst);
     std::vector<std::string> lines = LogLines(log);
     ASSERT_GE(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(lines[0].substr(23), lines[0].substr(23, 6) + " start") << lines[0];
+    // Local time with its offset, taken while the run went.
+    bool started = false;
+    for (long long second = SecondsOf(begun); second <= SecondsOf(ended) && !started; second++)
+        started = lines[0].substr(3) == StartLine(second);
+    EXPECT_TRUE(started) << lines[0];
+    // Each file's own time, local.
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
               (std::vector<std::string>{"source " + s + " (" + s + ")", "destination " + d + " (" + d + ")", "options 0 0 1 1",
-                                        LogTime(50) + " copied " + s + "\\a-large.bin",
-                                        LogTime(100) + " copied " + s + "\\a.txt",
-                                        LogTime(200) + " copy-failed " + s + "\\b-clash (error 5: Access denied.)",
-                                        LogTime(300) + " conflict " + s + "\\c-conflict.txt",
-                                        LogTime(400) + " conflict " + d + "\\c-conflict.txt",
-                                        LogTime(700) + " copy-failed " + s + "\\f-clash (error 183: File already exists.)",
-                                        LogTime(1) + " copy-failed " + s + "\\run.log (error 32: Sharing violation.)",
-                                        LogTime(500) + " deleted " + d + "\\d-extra.txt",
-                                        LogTime(600) + " delete-failed " + d + "\\e-busy.txt (error 32: Sharing violation.)",
+                                        "2020-01-01 08:00:50 copied " + s + "\\a-large.bin",
+                                        "2020-01-01 08:01:40 copied " + s + "\\a.txt",
+                                        "2020-01-01 08:03:20 copy-failed " + s + "\\b-clash (error 5: Access denied.)",
+                                        "2020-01-01 08:05:00 conflict " + s + "\\c-conflict.txt",
+                                        "2020-01-01 08:06:40 conflict " + d + "\\c-conflict.txt",
+                                        "2020-01-01 08:11:40 copy-failed " + s + "\\f-clash (error 183: File already exists.)",
+                                        "2020-01-01 08:00:01 copy-failed " + s + "\\run.log (error 32: Sharing violation.)",
+                                        "2020-01-01 08:08:20 deleted " + d + "\\d-extra.txt",
+                                        "2020-01-01 08:10:00 delete-failed " + d + "\\e-busy.txt (error 32: Sharing violation.)",
                                         "summary 2 copied, 2 conflict, 1 deleted, 3 copy-failed, 1 delete-failed; exit code 1"}));
 
-    // A refused run appends its header and why; a log that cannot be kept refuses the run.
+    // A log that cannot be kept refuses the run.
     Tree before = Snapshot(root.path);
-    EXPECT_EQ(RunLunvex({root / L"missing", dst, L"0", L"0", L"1", L"1", log}), 2);
-    lines = LogLines(log);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
-              (std::vector<std::string>{"refused: the source is missing, not a folder, or cannot be listed",
-                                        "summary 0 copied, 0 conflict, 0 deleted, 0 copy-failed, 0 delete-failed; exit code 2"}));
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "options 0 0 1 1"), 2);
-    before = Snapshot(root.path);
     // Not a log: a relative path, a missing folder, a folder, a user's document.
     MakeFile(src + L"\\notes.docx", "PK a document", 1);
     before = Snapshot(root.path);

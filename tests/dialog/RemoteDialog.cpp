@@ -1,6 +1,6 @@
 #include "RemoteDialog.h"
 #include <gtest/gtest.h>
-#include "../../res/resource.h"
+#include "../../scripts/reach/ReachDialog.h"
 
 std::wstring FixturePath(const std::wstring &name)
 {
@@ -12,45 +12,13 @@ void CopyInto(const std::wstring &from, const std::wstring &to)
     ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE)) << Narrow(from) << " -> " << Narrow(to);
 }
 
-struct FindData
-{
-    DWORD pid;
-    HWND hFound;
-};
-
-static BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM param)
-{
-    FindData *data = (FindData *)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t name[16] = L"";
-    GetClassNameW(hWnd, name, 16);
-    if (pid == data->pid && !lstrcmpW(name, L"#32770") && IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_SYNC))
-    {
-        data->hFound = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND RemoteProgram::WaitDialog(DWORD ms)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms)
-    {
-        FindData data = {pi.dwProcessId, nullptr};
-        EnumWindows(FindDialogProc, (LPARAM)&data);
-        if (data.hFound)
-        {
-            hDlg = data.hFound;
-            // Let WM_INITDIALOG's work settle before reading.
-            Send(hDlg, WM_NULL, 0, 0);
-            return hDlg;
-        }
-        if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0)
-            return nullptr;
-    }
-    return nullptr;
+    hDlg = WaitForDialog(pi.dwProcessId, ms);
+    // Let WM_INITDIALOG's work settle before reading.
+    if (hDlg)
+        Send(hDlg, WM_NULL, 0, 0);
+    return hDlg;
 }
 
 bool RemoteProgram::Close()
@@ -62,7 +30,7 @@ bool RemoteProgram::Close()
 LRESULT RemoteProgram::Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
 {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hWnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+    if (!SendTo(hWnd, message, wParam, lParam, &result))
         ADD_FAILURE() << "message " << message << " timed out";
     return (LRESULT)result;
 }

@@ -17,7 +17,6 @@ struct RemoteProgram : StartedProgram
     HWND WaitDialog(DWORD ms = 20000);
     // Asks the dialog to close, as the close box does, and waits for exit code 0.
     bool Close();
-    HWND Item(int id) const { return GetDlgItem(hDlg, id); }
     std::wstring Text(HWND hWnd) const;
     LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const;
 };

@@ -124,22 +124,6 @@ protected:
     }
 };
 
-TEST_F(SeamTest, OnlyNotFoundLookUpsLeadToDeletion)
-{
-    // Files, and folders whose source counterpart cannot be looked up:
-    // nothing below those is proved absent either.
-    rec.bSubFolders = 1;
-    for (const wchar_t *name : {L"denied", L"network", L"absent"})
-    {
-        MakeFile(dst + L"\\" + name + L".txt", "f", 1);
-        MakeFile(dst + L"\\" + name + L"-folder\\inside.txt", "i", 2);
-    }
-    Purge();
-    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\absent-folder\\inside.txt@2", "DELETED dst\\absent.txt@1"}));
-    EXPECT_EQ(Snapshot(dst), (Tree{L"absent-folder\\", L"denied-folder\\", L"denied-folder\\inside.txt=i", L"denied.txt=f",
-                                   L"network-folder\\", L"network-folder\\inside.txt=i", L"network.txt=f"}));
-}
-
 TEST_F(SeamTest, SourceChangedBetweenListingAndCopyIsReported)
 {
     MakeFile(src + L"\\a-gone.txt", "a", 10);
@@ -190,16 +174,23 @@ TEST_F(SeamTest, WhatCannotBeListedOrAddressedKeepsEverythingBelowIt)
     // A destination folder the removal pass cannot list: its extras were never seen.
     Stage(root.path, {{L"src\\unread", nullptr, 4}, {L"dst\\unread", nullptr, 4}});
     g_unlistable[dst + L"\\unread"] = ERROR_ACCESS_DENIED;
+    // Look-ups that fail other than with "not found" prove no file absent,
+    // nor anything below a folder.
+    Stage(dst, {{L"denied.txt", "f", 1}, {L"denied-folder\\in.txt", "i", 2}, {L"network.txt", "f", 1},
+                {L"network-folder\\in.txt", "i", 2}, {L"absent.txt", "f", 1}, {L"absent-folder\\in.txt", "i", 2}});
     Mirror();
     rec.bSubFolders = 0;
     PurgeFolder(dst.c_str(), src.c_str(), &rec);
     rec.bSubFolders = 1;
     PurgeFolder(dst.c_str(), src.c_str(), &rec);
-    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\extra.txt@3", "FAILED src\\locked@" +
-                                       std::to_string(SecondsOf(WriteTimeOf(src + L"\\locked"))), "FAILED src\\sys\\in.txt@7", "FAILED src\\unplugged@7",
+    EXPECT_EQ(SortedReported(), (Lines{"DELETED dst\\absent-folder\\in.txt@2", "DELETED dst\\absent.txt@1", "DELETED dst\\extra.txt@3",
+                                       "FAILED src\\locked@" + std::to_string(SecondsOf(WriteTimeOf(src + L"\\locked"))),
+                                       "FAILED src\\sys\\in.txt@7", "FAILED src\\unplugged@7",
                                        "UNDELETED dst\\sys\\victim.txt@7", "UNDELETED dst\\sys\\victim.txt@7", "UNDELETED dst\\unread@4"}));
-    EXPECT_EQ(Snapshot(dst), (Tree{L"locked\\", L"locked\\old.txt=kept", L"sys\\", L"sys\\victim.txt=kept",
-                                   L"unplugged\\", L"unplugged\\old.txt=kept", L"unread\\"}));
+    EXPECT_EQ(Snapshot(dst), (Tree{L"absent-folder\\", L"denied-folder\\", L"denied-folder\\in.txt=i", L"denied.txt=f",
+                                   L"locked\\", L"locked\\old.txt=kept", L"network-folder\\", L"network-folder\\in.txt=i",
+                                   L"network.txt=f", L"sys\\", L"sys\\victim.txt=kept", L"unplugged\\", L"unplugged\\old.txt=kept",
+                                   L"unread\\"}));
 }
 
 TEST_F(SeamTest, OnlyReparsePointsThatStandForAnotherNameAreLinks)

@@ -43,24 +43,7 @@ std::wstring ProgramPath()
 
 std::wstring QuoteArgument(const std::wstring &arg)
 {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
-        return arg;
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg)
-    {
-        if (c == L'\\')
-            backslashes++;
-        else
-        {
-            if (c == L'"')
-                out.append(backslashes + 1, L'\\');
-            backslashes = 0;
-        }
-        out += c;
-    }
-    out.append(backslashes, L'\\');
-    return out + L"\"";
+    return !arg.empty() && arg.find_first_of(L" \t") == std::wstring::npos ? arg : L"\"" + arg + L"\"";
 }
 
 int RunLunvexRaw(const std::wstring &tail, unsigned timeoutMs)

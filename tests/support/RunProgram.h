@@ -17,7 +17,8 @@ struct StartedProgram
 
 std::wstring ProgramPath();
 
-// Quotes one argument by the rules CommandLineToArgvW undoes.
+// Quotes one argument that holds no double quote: Lunvex reads a backslash
+// before a closing quote as a backslash.
 std::wstring QuoteArgument(const std::wstring &arg);
 
 // Runs Lunvex.exe with the given raw command-line tail (after the program

@@ -15,9 +15,7 @@ TempDir::TempDir()
     while (!CreateDirectoryW(path.c_str(), nullptr));
 }
 
-// From the Linux side: Wine can remove neither a link to a folder nor what
-// a test mounted, and rm never follows a link.
-TempDir::~TempDir() { RunUnix(L"rm -rf '" + UnixPath(path) + L"'"); }
+TempDir::~TempDir() { RemoveTree(path); }
 
 FolderPair::FolderPair()
 {
@@ -125,21 +123,9 @@ template <class Visit> static void ForEachEntry(const std::wstring &folder, Visi
     FindClose(h);
 }
 
-void RemoveTree(const std::wstring &path)
-{
-    // Links are removed themselves, never followed.
-    ForEachEntry(path, [&](const WIN32_FIND_DATAW &fd) {
-        std::wstring child = path + L"\\" + fd.cFileName;
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW(child.c_str());
-        else if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            RemoveTree(child);
-        else
-            RemoveDirectoryW(child.c_str());
-    });
-    RemoveDirectoryW(path.c_str());
-}
+// From the Linux side: Wine can remove neither a link to a folder nor what
+// a test mounted, and rm never follows a link nor minds attributes.
+void RemoveTree(const std::wstring &path) { RunUnix(L"rm -rf '" + UnixPath(path) + L"'"); }
 
 static void SnapshotInto(const std::wstring &root, const std::wstring &relative, std::vector<std::wstring> &out)
 {
