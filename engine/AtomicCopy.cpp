@@ -115,14 +115,6 @@ static FILETIME ToFileTime(LARGE_INTEGER time)
     return ft;
 }
 
-// A time a file can be stamped with: zero means "leave unchanged" to the
-// platform, which would stamp "now"; past year 30827 there is no such time.
-static BOOL IsCarriableTime(const FILETIME *pft)
-{
-    SYSTEMTIME st;
-    return (pft->dwLowDateTime || pft->dwHighDateTime) && FileTimeToSystemTime(pft, &st);
-}
-
 // The copier hands its progress routine the new file when it starts on the
 // file's first stream: hidden from then on while it is written. (Some
 // copiers, Wine's among them, never call it: the file is then hidden by
@@ -221,10 +213,9 @@ static DWORD CopySourceToTemp(const COPYJOB *job, LPWSTR szTemp, FILESTATE *pSou
         return GetLastError();
     FILESTATE after;
     COPYWATCH watch = {0, FALSE};
+    // A time the platform cannot stamp (zero means "leave as it is", and
+    // past year 30827 there is none) fails the read-back, never stamped "now".
     DWORD dwError = ReadFileState(hSource, pSource) ? ERROR_SUCCESS : GetLastError();
-    FILETIME ftWritten = ToFileTime(pSource->basic.LastWriteTime);
-    if (dwError == ERROR_SUCCESS && !IsCarriableTime(&ftWritten))
-        dwError = ERROR_INVALID_TIME;
     if (dwError == ERROR_SUCCESS)
     {
         watch.dwAttributes = pSource->basic.FileAttributes & CARRIED_ATTRIBUTES & ~FILE_ATTRIBUTE_READONLY;

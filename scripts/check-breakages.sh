@@ -36,8 +36,7 @@ relative-folder-taken@@engine/RunGuard.cpp@@s/if \(!IsAbsolutePath\(source\) \|\
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders
 copy-in-place@@engine/AtomicCopy.cpp@@s/(DWORD CopyFileWhole\(const COPYJOB \*job, FILETIME \*pftDestNow\)\n\{)/$1\n    if (!CopyFileExW(job->szSource, job->szDest, NULL, NULL, NULL, 0)) return GetLastError();\n    return ERROR_SUCCESS;/@@VolumeFillsUp|WrittenDuringItsCopy
 writers-not-shut-out@@engine/AtomicCopy.cpp@@s/GENERIC_READ, FILE_SHARE_READ, NULL/GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL/@@OtherProgramsHold
-time-stamped-now@@engine/AtomicCopy.cpp@@s/if \(dwError == ERROR_SUCCESS && !IsCarriableTime\(&ftWritten\)\)\n        dwError = ERROR_INVALID_TIME;//@@CannotCarry
-stamp-not-read-back@@engine/AtomicCopy.cpp@@s/CompareTimesAtStep\(&(ftStored|now.ftLastWriteTime), &ftWritten, (job->)?nTimeStep\) != 0/0/g@@CoarseTime
+stamp-not-read-back@@engine/AtomicCopy.cpp@@s/CompareTimesAtStep\(&(ftStored|now.ftLastWriteTime), &ftWritten, (job->)?nTimeStep\) != 0/0/g@@CoarseTime|CannotCarry
 leftovers-kept@@engine/AtomicCopy.cpp@@s/SetFileInformationByHandle\(hLeftover, FileDispositionInfo, &disposition, sizeof\(disposition\)\);/;/@@Leftovers
 any-lvx-name-ours@@engine/AtomicCopy.cpp@@s/return !StrCmpNW\(name, TEMP_PREFIX, TEMP_PREFIX_CHARS\) &&/return !StrCmpNW(name, TEMP_PREFIX, TEMP_PREFIX_CHARS) || /@@Leftovers
 fresh-leftover-swept@@engine/AtomicCopy.cpp@@s/ \|\|\n        CompareFileTime\(&pfd->ftLastWriteTime, &record->ftRunStart\) >= 0\)/)/@@Leftovers
