@@ -166,6 +166,8 @@ static void DescribeRow(ROWSTORE *store, LVITEMW *pItem)
     // (-1, which is no index) shows none.
     if (pItem->mask & LVIF_IMAGE)
         pItem->iImage = row->nCode == RESULT_COPIED ? I_IMAGENONE : row->nCode;
+    if (pItem->mask & LVIF_INDENT)
+        pItem->iIndent = 0;
     if (!(pItem->mask & LVIF_TEXT))
         return;
     // The list reads the text from the store's own buffer, so a path past
