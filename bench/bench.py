@@ -22,6 +22,9 @@ TREES = [("flat", [], 10000), ("nested", [20, 9, 10], 25)]      # 10,000 and 50,
 QUICK_TREES = [("flat", [], 400), ("nested", [4, 3, 4], 25)]   # 400 and 1,600
 # New files for the interactive run: every one becomes a row of the list.
 UI_TREE, QUICK_UI_TREE = ("ui", [200], 100), ("ui", [8], 100)   # 20,000 and 800
+# The dialog's memory: every source file has a newer destination file, so
+# each is a conflict (two rows) and nothing is copied; folders, files a folder.
+CONFLICT_TREE, QUICK_CONFLICT_TREE = ("conflict", 1000, 100), ("conflict", 20, 100)  # 200,000 and 4,000 rows
 
 # One line a tool: name, highest exit code that means success, the command
 # that brings {dst} up to date from {src}, and the one that also deletes what
@@ -108,6 +111,33 @@ def prepare_tree(trees_dir, name, levels, per_folder):
                 fh.write(block[off:off + size])
         open(marker, "w").write(stamp)
     restore_times(tree)
+    return tree
+
+
+def prepare_conflicts(trees_dir, name, folders, per_folder):
+    """Empty source files and newer destination files of the same names (a
+    day later), made once and reused while complete. A run in the dialog
+    that keeps newer destination files lists each name twice and copies
+    nothing, so the trees stay as they are."""
+    root, marker = os.path.join(trees_dir, name), os.path.join(trees_dir, name, "complete")
+    plan = [os.path.join("c%03d" % f, "notes%06d.txt" % (f * per_folder + i))
+            for f in range(folders) for i in range(per_folder)]
+    tree = {"name": name, "src": os.path.join(root, "src"), "dst": os.path.join(root, "dst"),
+            "plan": plan, "times": {"src": BASE_TIME, "dst": BASE_TIME + 86400}}
+    stamp = "folders=%d per_folder=%d\n" % (folders, per_folder)
+    if os.path.exists(marker) and open(marker).read() == stamp:
+        log("tree %s: reusing %d conflicting files under %s" % (name, len(plan), root))
+        return tree
+    log("tree %s: generating %d conflicting files under %s" % (name, len(plan), root))
+    shutil.rmtree(root, ignore_errors=True)
+    for side, mtime in tree["times"].items():
+        for f in range(folders):
+            os.makedirs(os.path.join(tree[side], "c%03d" % f))
+        for rel in plan:
+            path = os.path.join(tree[side], rel)
+            open(path, "w").close()
+            os.utime(path, (mtime, mtime))
+    open(marker, "w").write(stamp)
     return tree
 
 
@@ -218,6 +248,16 @@ def robocopy_works(work, template):
     return os.path.exists(os.path.join(probe, "d", "a", "f.txt"))
 
 
+def drive_dialog(drive, src, dst, out):
+    """One run of the real dialog by lunvex_drive.exe: {rows, ms, ws_kib,
+    peak_kib} as it printed them (texts), or what it printed instead."""
+    with open(out, "w") as fh:
+        subprocess.run(["wine", drive, winpath(src), winpath(dst)],
+                       stdin=subprocess.DEVNULL, stdout=fh, stderr=subprocess.STDOUT)
+    return dict(p.split("=", 1) for line in open(out, errors="replace") if "rows=" in line
+                for p in line.split() if "=" in p)
+
+
 def measure_interactive(exe, drive, tree, work, reps):
     """An interactive run that lists every file of a new tree, against batch
     mode copying the same tree.
@@ -236,24 +276,41 @@ def measure_interactive(exe, drive, tree, work, reps):
                       reps, 0, logs, RESET, dst)["median"]
     bare = hyperfine("interact-empty", ["wine", exe, winpath(empty + "-a"), winpath(empty + "-b")],
                      reps, 1, logs, "true")["median"]
-    ui = []
+    ui, peak = [], 0
     for rep in range(reps):
         subprocess.run(["sh", "-c", RESET + " && sync", "reset", dst], check=True)
-        out = os.path.join(logs, "interact-drive-%d.log" % rep)
-        with open(out, "w") as fh:
-            subprocess.run(["wine", drive, src, winpath(dst)],
-                           stdin=subprocess.DEVNULL, stdout=fh, stderr=subprocess.STDOUT)
-        got = dict(p.split("=", 1) for line in open(out, errors="replace") if "rows=" in line
-                   for p in line.split() if "=" in p)
+        got = drive_dialog(drive, tree["src"], dst, os.path.join(logs, "interact-drive-%d.log" % rep))
         log("  interact ui      run %d: %s rows in %s ms" % (rep + 1, got.get("rows"), got.get("ms")))
         if got.get("rows") != str(n) or "ms" not in got:
             return log("interactive: the run did not list all %d rows; not counted" % n)
         ui.append(int(got["ms"]) / 1000.0)
+        peak = max(peak, int(got.get("peak_kib", 0)))
     seconds, batch_run = statistics.median(ui), batch - bare
     return {"scenario": "interact", "tree": tree["name"], "tool": "lunvex-ui", "files": n,
-            "times": ui, "median_s": seconds, "peak_rss_kib": "", "status": "ok",
+            "times": ui, "median_s": seconds, "peak_rss_kib": peak, "status": "ok",
             "check": "rows (x batch run of %.2f s)" % batch_run,
             "ratio": seconds / batch_run if batch_run > 0 else None}
+
+
+def measure_memory(drive, tree, work):
+    """The dialog's working set once a run has listed two rows for every
+    file of the conflict tree (one run: memory, not time, is what counts).
+    None when the run did not list them all or changed the destination."""
+    rows = 2 * len(tree["plan"])
+    got = drive_dialog(drive, tree["src"], tree["dst"], os.path.join(work, "logs", "memory-drive.log"))
+    log("  memory   %-8s %s rows in %s ms, working set %s KiB" % (
+        tree["name"], got.get("rows"), got.get("ms"), got.get("ws_kib")))
+    if got.get("rows") != str(rows) or "ws_kib" not in got:
+        return log("memory: the run did not list all %d rows; not counted" % rows)
+    found = scan_tree(tree["dst"])
+    untouched = len(found) == len(tree["plan"]) and all(
+        v == (0, tree["times"]["dst"]) for v in found.values())
+    seconds, ws = int(got["ms"]) / 1000.0, int(got["ws_kib"])
+    return {"scenario": "memory", "tree": tree["name"], "tool": "lunvex-ui", "files": rows,
+            "times": [seconds], "median_s": seconds, "peak_rss_kib": int(got["peak_kib"]),
+            "status": "ok", "ws_kib": ws, "ratio": None,
+            "check": "working set %.1f MiB after the run" % (ws / 1024) if untouched
+            else "the destination changed"}
 
 
 def note(r):
@@ -262,7 +319,7 @@ def note(r):
 
 def report(rows, out, prefix):
     """The table with the targets below it, and the CSV."""
-    fmt = "%-9s %-7s %-12s %7s %9s %9s %9s %9s  %s"
+    fmt = "%-9s %-8s %-12s %7s %9s %9s %9s %9s  %s"
     head = fmt % ("scenario", "tree", "tool", "files", "median_s", "files/s", "lunvex/x",
                   "peak_MiB", "check")
     lines = [head, "-" * len(head)]
@@ -300,7 +357,10 @@ def report(rows, out, prefix):
     goal("peak memory, initial, nested vs flat tree",
          abs(nested / flat - 1) * 100 if flat and nested else None, "% growth", 10)
     ui = [r["ratio"] for r in rows if r["scenario"] == "interact"]
-    goal("interactive run listing every file vs batch", ui[0] if ui else None, "x batch run", 1.2)
+    goal("interactive run listing every file vs batch", ui[0] if ui else None, "x batch run", 1.1)
+    mem = [r for r in rows if r["scenario"] == "memory" and r["check"].startswith("working")]
+    goal("dialog working set after %d rows" % (mem[0]["files"] if mem else 0),
+         mem[0]["ws_kib"] / 1024 if mem else None, "MiB", 64)
     text = "\n".join(lines)
     print("\n" + text, flush=True)
     open(os.path.join(out, prefix + "results.txt"), "w").write(text + "\n")
@@ -308,7 +368,7 @@ def report(rows, out, prefix):
 
 def draw_chart(rows, out, prefix):
     """Lunvex's time over each other tool's, drawn by ratios.gp."""
-    rows = [r for r in rows if r["scenario"] != "interact"]
+    rows = [r for r in rows if r["tool"] != "lunvex-ui"]
     peers = [t for t in dict.fromkeys(r["tool"] for r in rows) if t != "lunvex"]
     ratio = {("%s/%s" % (r["scenario"], r["tree"]), r["tool"]): r["ratio"] for r in rows}
     if not any(ratio.values()):
@@ -359,7 +419,7 @@ def main():
         tools.append(t)
 
     trees_dir, rows = os.path.join(work, "quick-trees" if a.quick else "trees"), []
-    for layout in QUICK_TREES if a.quick else TREES:
+    for layout in (QUICK_TREES if a.quick else TREES) if tools else []:
         tree = prepare_tree(trees_dir, *layout)
         try:
             rows += measure_tree(tree, tools, values, a.reps, work)
@@ -373,10 +433,13 @@ def main():
         r["ratio"] = lv / r["median_s"] if lv and r["tool"] != "lunvex" and r["status"] == "ok" \
             else None
 
-    if a.exe and a.drive and os.environ.get("DISPLAY"):
+    if a.tools and "lunvex-ui" not in a.tools.split(","):
+        log("interactive: not measured (lunvex-ui is not among the tools)")
+    elif a.exe and a.drive and os.environ.get("DISPLAY"):
         tree = prepare_tree(trees_dir, *(QUICK_UI_TREE if a.quick else UI_TREE))
         ui = measure_interactive(a.exe, a.drive, tree, work, a.reps)
-        rows += [ui] if ui else []
+        tree = prepare_conflicts(trees_dir, *(QUICK_CONFLICT_TREE if a.quick else CONFLICT_TREE))
+        rows += [r for r in (ui, measure_memory(a.drive, tree, work)) if r]
     else:
         log("interactive: not measured (needs Lunvex.exe, lunvex_drive.exe and a display)")
 
@@ -385,7 +448,7 @@ def main():
     log("wrote %s/%s{results.txt,results.csv,ratios.png}; hyperfine's JSON in %s/logs"
         % (a.out, prefix, work))
     return 1 if any(r["status"] != "ok" or r["check"] != "ok" for r in rows
-                    if r["scenario"] != "interact") else 0
+                    if r["tool"] != "lunvex-ui") else 0
 
 
 if __name__ == "__main__":

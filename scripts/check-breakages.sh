@@ -59,7 +59,7 @@ subfolder-digit-two@@batch/CommandLine.cpp@@s/L'2', L'2', L'1', L'1'/L'2', L'2',
 long-field-cut@@engine/RunGuard.cpp@@s/if \(nLen > PATH_MAX_CHARS\)\n        return FALSE;/if (nLen > PATH_MAX_CHARS)\n        nLen = PATH_MAX_CHARS;/@@RefusedRun|RefusedFolders
 picker-own-time@@ui/SyncThread.cpp@@s/stDate.wHour = stTime.wHour;//@@EachDateWithItsOwn
 window-end-cut@@ui/SyncThread.cpp@@s/to.QuadPart \+= FILETIME_UNITS_PER_SECOND - 1;//@@EachDateWithItsOwn
-rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(pTime, &ftLocal\)/!(ftLocal = *pTime, 1)/@@LocalDate|EveryCopyConflict
+rows-in-utc@@ui/ResultList.cpp@@s/!FileTimeToLocalFileTime\(&row->ftTime, &ftLocal\)/!(ftLocal = row->ftTime, 1)/@@LocalDate|EveryCopyConflict
 row-time-unchecked@@ui/ResultList.cpp@@s/        szDate\[0\] = szTime\[0\] = L'\\0';/        ;/@@LocalDate
 picker-long-date@@ui/MainDlg.cpp@@s/\(LPARAM\)c_szPickerDate/0/g@@text_fits
 close-during-run@@ui/MainDlg.cpp@@s/if \(!IsRunning\(hDlg\)\)\n            EndDialog/EndDialog/@@OneRunAtATime
@@ -73,7 +73,7 @@ log-file-touched@@engine/RunGuard.cpp@@s/if \(!logName \|\| CompareStringOrdinal
 folder-creation-as-copies@@engine/MirrorFolder.cpp@@s/\? ERROR_SUCCESS : GetLastError\(\);/? ERROR_SUCCESS : ERROR_SUCCESS;/@@TheLogSays|DeletesExtra
 unlistable-destination-skipped@@engine/PurgeFolder.cpp@@s/    if \(dwError != ERROR_SUCCESS\)\n        ReportResult\(RESULT_DELETE_FAILED/    if (0)\n        ReportResult(RESULT_DELETE_FAILED/@@CannotBeListed
 attributes-not-restored@@engine/PurgeFolder.cpp@@s/            if \(bReadOnly\)\n                SetFileInformationByHandle\(hFile, FileBasicInfo, &basic, sizeof\(basic\)\);\n//@@AFailedDeletion
-refusal-not-shown@@ui/SyncThread.cpp@@s/QueueRow\(queue, RESULT_COPY_FAILED, NULL, szReason\);/;/@@RefusedRun
+refusal-not-shown@@ui/SyncThread.cpp@@s/StoreRow\(store, RESULT_COPY_FAILED, NULL, szReason\);/;/@@RefusedRun
 folders-not-held@@engine/HeldFolder.cpp@@s/FILE_SHARE_READ \| FILE_SHARE_WRITE, NULL, OPEN_EXISTING/FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING/@@NoFolderARun
 listed-folder-not-checked@@engine/HeldFolder.cpp@@s/if \(nListedId && nListedId != LISTED_ID_NONE\)/if (0)/@@AFolderSwapped
 not-a-log-appended@@batch/RunLog.cpp@@s/ \|\| !IsLogStart\(start, cbStart\)//@@TheLogSays

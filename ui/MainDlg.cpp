@@ -2,7 +2,6 @@
 // the folder fields and the settings.
 #include <windows.h>
 #include "Dialog.h"
-#include "RowQueue.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 
@@ -91,6 +90,7 @@ static void OnCommand(HWND hDlg, WPARAM wParam)
 static void OnDestroy(HWND hDlg)
 {
     PersistSettings(hDlg, TRUE);
+    ReleaseResultList(hDlg);
     // Taken off the window first, so nothing draws it once it is gone.
     HICON hSmallIcon = (HICON)SendMessageW(hDlg, WM_SETICON, ICON_SMALL, 0);
     if (hSmallIcon)
@@ -109,20 +109,15 @@ INT_PTR CALLBACK MainDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         OnCommand(hDlg, wParam);
         break;
-    case WM_ROWQUEUE_OPEN:
-        OpenRowQueue(hDlg, (ROWQUEUE *)lParam);
-        break;
-    case WM_ROWQUEUE_TAKE:
-        TakeQueuedRows(hDlg);
-        break;
-    case WM_ROWQUEUE_APPEND:
-        AppendQueuedRows(hDlg);
+    case WM_RESULTS_BEGIN:
+        BeginResults(hDlg);
         break;
     case WM_TIMER:
-        PaintQueuedRows(hDlg);
+    case WM_RESULTS_SHOW:
+        ShowNewRows(hDlg);
         break;
-    case WM_ROWQUEUE_CLOSE:
-        CloseRowQueue(hDlg);
+    case WM_RESULTS_END:
+        EndResults(hDlg);
         break;
     case WM_NOTIFY:
         return OnResultListNotify(hDlg, (NMHDR *)lParam);

@@ -1,20 +1,28 @@
 // The results list: one row per result of the passes, with its status
-// picture, local date and time, and full path.
+// picture, local date and time, and full path. The list holds no rows
+// itself (LVS_OWNERDATA): it asks the dialog for what it shows, and the
+// dialog answers from the row store.
 #include <windows.h>
 #include <commctrl.h>
 #include "Dialog.h"
+#include "RowStore.h"
 #include "../res/resource.h"
 
-// A row appended with this index goes last, past any real row.
-#define ROW_LAST 0xFFFFFF
 // Date and time texts; the fixed pictures need far fewer characters.
 #define ROW_TEXT_CHARS 32
+// The dialog's timer that shows new rows while a run goes: twice a second.
+// Each time costs the dialog's thread some 20 ms of processor time under
+// Wine (scroll bars, selection, the rows in view), which a run's worker,
+// sharing the processor, would rather have.
+#define IDT_NEW_ROWS 1
+#define NEW_ROWS_PAINT_MS 500
 // Widths of the status, date and time columns at 96 DPI, grown with the
 // display's DPI; the path column takes the rest of the list beside a
 // vertical scroll bar.
 #define FIXED_COLUMNS 3
 #define DATE_COLUMN 1
 #define TIME_COLUMN 2
+#define PATH_COLUMN 3
 static const int c_nColumnWidths[FIXED_COLUMNS] = {24, 70, 85};
 // What the list leaves around a cell's text at 96 DPI; less cuts the text.
 #define CELL_TEXT_PADDING 12
@@ -75,8 +83,23 @@ static void FitRowTimes(HWND hList, int nDpi, int nWidths[])
     }
 }
 
+// The row store hangs on the list, in the user data the list leaves to its
+// owner: the run record carries nothing of the dialog's, and the list's
+// many questions find the store without a look-up.
+static ROWSTORE *StoreOfList(HWND hList)
+{
+    return (ROWSTORE *)GetWindowLongPtrW(hList, GWLP_USERDATA);
+}
+
+ROWSTORE *ResultStoreOf(HWND hDlg)
+{
+    return StoreOfList(GetDlgItem(hDlg, IDC_RESULTS));
+}
+
 void SetUpResultList(HWND hDlg, HWND hList)
 {
+    SetWindowLongPtrW(hList, GWLP_USERDATA, (LONG_PTR)CreateRowStore(hDlg));
+
     // The pictures always come from the program itself, never a satellite;
     // the yellow top-left pixel becomes transparent.
     const STATUSSTRIP *pStrip = PickStatusStrip();
@@ -117,69 +140,113 @@ void SetUpResultList(HWND hDlg, HWND hList)
     SendMessageW(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
-static void SetCellText(HWND hList, int nItem, int nSubItem, LPWSTR text)
+// The date and time texts of a row; a time that cannot be shown leaves
+// both empty rather than showing something made up.
+static void FormatRowTimes(const STOREDROW *row, LPWSTR szDate, LPWSTR szTime)
 {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = nItem;
-    item.iSubItem = nSubItem;
-    item.pszText = text;
-    SendMessageW(hList, LVM_SETITEMW, 0, (LPARAM)&item);
-}
-
-void AppendResultRow(HWND hList, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path)
-{
-    // Local time with the zone's offset in force now. A time that cannot be
-    // shown leaves both cells empty rather than showing something made up.
+    // Local time with the zone's offset in force now.
     FILETIME ftLocal;
     SYSTEMTIME st;
-    WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
-    if (!pTime || !FileTimeToLocalFileTime(pTime, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
+    if (!row->bDated || !FileTimeToLocalFileTime(&row->ftTime, &ftLocal) || !FileTimeToSystemTime(&ftLocal, &st) ||
         !FormatRowTime(&st, szDate, szTime))
         szDate[0] = szTime[0] = L'\0';
-
-    LVITEMW item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = ROW_LAST;
-    item.iImage = nCode;
-    int nItem = (int)SendMessageW(hList, LVM_INSERTITEMW, 0, (LPARAM)&item);
-    SetCellText(hList, nItem, 1, szDate);
-    SetCellText(hList, nItem, 2, szTime);
-    SetCellText(hList, nItem, 3, (LPWSTR)path);
 }
 
-// Paints the list with its newest row selected and wholly in view; bPaintNow
-// paints before returning, so the list can be frozen again at once.
-void ShowNewestRow(HWND hList, BOOL bPaintNow)
+// What the list asks of a row: its picture, or the text of one cell.
+static void DescribeRow(ROWSTORE *store, LVITEMW *pItem)
+{
+    const STOREDROW *row = StoredRow(store, pItem->iItem);
+    if (!row)
+    {
+        if ((pItem->mask & LVIF_TEXT) && pItem->cchTextMax > 0)
+            pItem->pszText[0] = L'\0';
+        return;
+    }
+    // The result code is the picture's index, but a copied file's row
+    // (-1, which is no index) shows none.
+    if (pItem->mask & LVIF_IMAGE)
+        pItem->iImage = row->nCode == RESULT_COPIED ? I_IMAGENONE : row->nCode;
+    if (pItem->mask & LVIF_INDENT)
+        pItem->iIndent = 0;
+    if (!(pItem->mask & LVIF_TEXT))
+        return;
+    // The list reads the text from the store's own buffer, so a path past
+    // the list's display buffer (260 characters) is still shown whole.
+    WCHAR szDate[ROW_TEXT_CHARS], szTime[ROW_TEXT_CHARS];
+    store->szCell[0] = L'\0';
+    if (pItem->iSubItem == PATH_COLUMN)
+        StoredPath(store, row, store->szCell);
+    else if (pItem->iSubItem == DATE_COLUMN || pItem->iSubItem == TIME_COLUMN)
+    {
+        FormatRowTimes(row, szDate, szTime);
+        lstrcpynW(store->szCell, pItem->iSubItem == DATE_COLUMN ? szDate : szTime, ROW_TEXT_CHARS);
+    }
+    pItem->pszText = store->szCell;
+}
+
+// Selects the newest row (the list allows one at a time) and scrolls it
+// wholly into view.
+static void ShowNewestRow(HWND hList)
 {
     int nLast = (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0) - 1;
-    if (nLast >= 0)
-    {
-        // The newest row is the selected one (the list allows one at a time).
-        LVITEMW state = {};
-        state.stateMask = LVIS_SELECTED;
-        state.state = LVIS_SELECTED;
-        SendMessageW(hList, LVM_SETITEMSTATE, nLast, (LPARAM)&state);
-    }
-    SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
-    // Only with redraw back on does the list count the newest row when
-    // scrolling, so the scroll comes after it.
-    if (nLast >= 0)
-        SendMessageW(hList, LVM_ENSUREVISIBLE, nLast, FALSE);
-    InvalidateRect(hList, NULL, TRUE);
-    if (bPaintNow)
-        UpdateWindow(hList);
+    if (nLast < 0)
+        return;
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageW(hList, LVM_SETITEMSTATE, nLast, (LPARAM)&state);
+    SendMessageW(hList, LVM_ENSUREVISIBLE, nLast, FALSE);
+}
+
+void BeginResults(HWND hDlg)
+{
+    // The list lets go of the rows before they go.
+    SendDlgItemMessageW(hDlg, IDC_RESULTS, LVM_DELETEALLITEMS, 0, 0);
+    EmptyRowStore(ResultStoreOf(hDlg));
+    SetTimer(hDlg, IDT_NEW_ROWS, NEW_ROWS_PAINT_MS, NULL);
+}
+
+void ShowNewRows(HWND hDlg)
+{
+    HWND hList = GetDlgItem(hDlg, IDC_RESULTS);
+    int nRows = CountStoredRows(ResultStoreOf(hDlg));
+    // With no new rows the user's own selection and scrolling stay.
+    if (nRows == (int)SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0))
+        return;
+    // Only the new rows are drawn; the list scrolls once, to the newest.
+    SendMessageW(hList, LVM_SETITEMCOUNT, nRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    ShowNewestRow(hList);
+}
+
+void EndResults(HWND hDlg)
+{
+    KillTimer(hDlg, IDT_NEW_ROWS);
+    ShowNewRows(hDlg);
+    ShowNewestRow(GetDlgItem(hDlg, IDC_RESULTS));
+}
+
+void ReleaseResultList(HWND hDlg)
+{
+    HWND hList = GetDlgItem(hDlg, IDC_RESULTS);
+    ROWSTORE *store = StoreOfList(hList);
+    SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
+    SetWindowLongPtrW(hList, GWLP_USERDATA, 0);
+    DestroyRowStore(store);
 }
 
 INT_PTR OnResultListNotify(HWND hDlg, NMHDR *pHeader)
 {
-    // A copied file's row holds image -1, which to the list means "ask the
-    // parent": the answer is no picture at all.
-    if (pHeader->idFrom == IDC_RESULTS && pHeader->code == LVN_GETDISPINFOW)
+    if (pHeader->idFrom != IDC_RESULTS)
+        return FALSE;
+    if (pHeader->code == LVN_GETDISPINFOW)
+        DescribeRow(StoreOfList(pHeader->hwndFrom), &((NMLVDISPINFOW *)pHeader)->item);
+    else if (pHeader->code == LVN_ODFINDITEMW)
     {
-        NMLVDISPINFOW *pInfo = (NMLVDISPINFOW *)pHeader;
-        if (pInfo->item.mask & LVIF_IMAGE)
-            pInfo->item.iImage = I_IMAGENONE;
+        // Typing looks for a row whose first cell starts with the letters;
+        // that cell is empty in every row, so no row is found and the
+        // selection stays where it is.
+        SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, -1);
+        return TRUE;
     }
     return FALSE;
 }

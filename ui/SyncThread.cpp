@@ -3,7 +3,6 @@
 // modal loop, so the dialog stays responsive while the passes walk the trees.
 #include <windows.h>
 #include "Dialog.h"
-#include "RowQueue.h"
 #include "../res/resource.h"
 
 // FILETIME counts 100 ns units.
@@ -61,22 +60,31 @@ static void ReadOptions(HWND hDlg, SYNCPARAM *record)
     }
 }
 
+// The run's results go into the dialog's row store, which its list reads
+// on its own time; the list shows no error codes, the row's picture says it
+// failed. FALSE when a row cannot be kept: the run then deletes nothing
+// more, as no one could see it.
+static BOOL CALLBACK AddResult(RESULTCODE nCode, LPCWSTR path, const FILETIME *pTime, DWORD dwError, void *pContext)
+{
+    return StoreRow((ROWSTORE *)pContext, nCode, pTime, path);
+}
+
 static BOOL CALLBACK DialogStepProc(RUNSTEP nStep, void *pContext)
 {
-    ROWQUEUE *queue = (ROWQUEUE *)pContext;
+    HWND hDlg = ((ROWSTORE *)pContext)->hDlg;
     if (nStep != STEP_REMOVAL)
         return TRUE;
     // The copy pass's rows are all in the list before the removal pass
     // starts; the box is read only now, so unchecking it during the copy
     // pass still counts.
-    SendMessageW(queue->hDlg, WM_ROWQUEUE_TAKE, 0, 0);
-    return IsChecked(queue->hDlg, IDC_DELETE_EXTRA);
+    SendMessageW(hDlg, WM_RESULTS_SHOW, 0, 0);
+    return IsChecked(hDlg, IDC_DELETE_EXTRA);
 }
 
 // Runs the folders and options the dialog holds. The fields' texts go to
 // the run as they are, a few characters past what a path holds so that
 // one too long shows as such: the run refuses it rather than cut it.
-static void RunDialogsFolders(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
+static void RunDialogsFolders(HWND hDlg, SYNCPARAM *record, ROWSTORE *store)
 {
     WCHAR szSource[PATH_BUFFER];
     WCHAR szDest[PATH_BUFFER];
@@ -85,13 +93,13 @@ static void RunDialogsFolders(HWND hDlg, SYNCPARAM *record, ROWQUEUE *queue)
     ReadOptions(hDlg, record);
     record->pfnResult = AddResult;
     record->pfnStep = DialogStepProc;
-    record->pContext = queue;
+    record->pContext = store;
     // A refused run says why, as a failure row where the user looks.
     if (SyncFolders(szSource, szDest, record) == OUTCOME_REFUSED)
     {
         WCHAR szReason[UI_STRING_CHARS];
         LoadUiString(GetResourceModule(), IDS_REFUSED + record->nRefusal, szReason, ARRAYSIZE(szReason));
-        QueueRow(queue, RESULT_COPY_FAILED, NULL, szReason);
+        StoreRow(store, RESULT_COPY_FAILED, NULL, szReason);
     }
     record->pContext = NULL;
 }
@@ -100,17 +108,14 @@ DWORD WINAPI SyncThreadProc(LPVOID param)
 {
     HWND hDlg = (HWND)param;
     SYNCPARAM *record = (SYNCPARAM *)GetWindowLongPtrW(hDlg, DWLP_USER);
-    // The run's rows wait here until the dialog takes them; the queue lives
-    // until the dialog has let go of it at the end of the run.
-    ROWQUEUE queue;
-    InitRowQueue(&queue, hDlg);
-    SendMessageW(hDlg, WM_ROWQUEUE_OPEN, 0, (LPARAM)&queue);
-
-    RunDialogsFolders(hDlg, record, &queue);
+    SendMessageW(hDlg, WM_RESULTS_BEGIN, 0, 0);
+    // A dialog with no memory for its rows could show nothing of a run.
+    ROWSTORE *store = ResultStoreOf(hDlg);
+    if (store)
+        RunDialogsFolders(hDlg, record, store);
 
     // Every row shown and the newest in view before the run counts as over.
-    SendMessageW(hDlg, WM_ROWQUEUE_CLOSE, 0, 0);
-    DeleteCriticalSection(&queue.lock);
+    SendMessageW(hDlg, WM_RESULTS_END, 0, 0);
     EnableWindow(GetDlgItem(hDlg, IDC_SYNC), TRUE);
     return 0;
 }

@@ -2,10 +2,13 @@
 // would start it: lunvex_drive.exe SRC DST starts Lunvex.exe (lying beside
 // this program) with no arguments, fills both folder fields, makes sure
 // subfolders are included, presses Synchronize and measures the wall time
-// until the button is enabled again. Prints "rows=<n> ms=<elapsed>".
+// until the button is enabled again. Prints "rows=<n> ms=<elapsed>
+// ws_kib=<working set> peak_kib=<peak working set>", the dialog process's
+// memory once the run is over.
 // Exit code 0 on success, 2 when the dialog never appeared or hung.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include "../../res/resource.h"
@@ -14,7 +17,7 @@
 #define DIALOG_WAIT_MS 20000
 #define RUN_WAIT_MS (60 * 60 * 1000)
 
-static int Drive(HWND hDlg, LPCWSTR source, LPCWSTR dest)
+static int Drive(HWND hDlg, HANDLE hProcess, LPCWSTR source, LPCWSTR dest)
 {
     if (!SendTo(GetDlgItem(hDlg, IDC_SOURCE), WM_SETTEXT, 0, (LPARAM)source, NULL) ||
         !SendTo(GetDlgItem(hDlg, IDC_DEST), WM_SETTEXT, 0, (LPARAM)dest, NULL) ||
@@ -29,10 +32,14 @@ static int Drive(HWND hDlg, LPCWSTR source, LPCWSTR dest)
     QueryPerformanceCounter(&liEnd);
 
     DWORD_PTR rows = 0;
-    if (!SendTo(GetDlgItem(hDlg, IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0, &rows))
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    if (!SendTo(GetDlgItem(hDlg, IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0, &rows) ||
+        !GetProcessMemoryInfo(hProcess, &memory, sizeof(memory)))
         return 2;
     long long ms = (liEnd.QuadPart - liStart.QuadPart) * 1000 / liFrequency.QuadPart;
-    wprintf(L"rows=%d ms=%lld\n", (int)rows, ms);
+    wprintf(L"rows=%d ms=%lld ws_kib=%llu peak_kib=%llu\n", (int)rows, ms,
+            (unsigned long long)memory.WorkingSetSize / 1024, (unsigned long long)memory.PeakWorkingSetSize / 1024);
     fflush(stdout);
     return 0;
 }
@@ -66,7 +73,7 @@ int main(void)
     int nResult = 2;
     HWND hDlg = WaitForDialog(pi.dwProcessId, DIALOG_WAIT_MS);
     if (hDlg)
-        nResult = Drive(hDlg, argv[1], argv[2]);
+        nResult = Drive(hDlg, pi.hProcess, argv[1], argv[2]);
     else
         fwprintf(stderr, L"no dialog within %d s\n", DIALOG_WAIT_MS / 1000);
 

@@ -37,8 +37,10 @@ TEST_F(DialogTest, ResultsListAtTheDisplaysDpi)
     DeleteObject(icon.hbmColor);
 
     // Morning and afternoon: the designators differ in width.
+    BeginRows();
     for (FILETIME ft : {LocalMoment(2024, 8, 8, 8, 8, 8), LocalMoment(2025, 11, 30, 12, 34, 56)})
-        AppendResultRow(hList, RESULT_DEST_NEWER, &ft, L"C:\\Work\\notes.txt");
+        StoreRow(ResultStoreOf(hDlg), RESULT_DEST_NEWER, &ft, L"C:\\Work\\notes.txt");
+    EndRows();
     for (int row = 0; row < 2; row++)
         for (int column = 1; column <= 2; column++)
         {

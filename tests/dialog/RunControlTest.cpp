@@ -1,8 +1,7 @@
 // What the user can do while a run goes: change the delete box, press
 // Escape, Enter or Synchronize again, close the dialog. Each test acts where
-// the worker first hands rows to the dialog (at the latest when the copy
-// pass ends, before the delete box is read), so "during the run" is
-// certain, not a race.
+// the worker has the copy pass's rows shown, before the delete box is read,
+// so "during the run" is certain, not a race.
 #include "RunFixture.h"
 
 namespace
@@ -11,16 +10,16 @@ namespace
 struct RunWatch
 {
     WNDPROC pfnDialog, pfnList;
-    void (*onFirstRows)(HWND hDlg);
-    int nTakes, nRunsStarted, nRunsActive, nMostActive;
+    void (*onCopyPassShown)(HWND hDlg);
+    int nRunsStarted, nRunsActive, nMostActive;
     bool bWasRunning, bVisibleAfter;
 } g_watch;
 
 LRESULT CALLBACK WatchDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_ROWQUEUE_TAKE && g_watch.nTakes++ == 0 && g_watch.onFirstRows)
-        g_watch.onFirstRows(hDlg);
-    g_watch.nRunsActive -= message == WM_ROWQUEUE_CLOSE;  // the worker's last message of a run
+    if (message == WM_RESULTS_SHOW && g_watch.onCopyPassShown)
+        g_watch.onCopyPassShown(hDlg);
+    g_watch.nRunsActive -= message == WM_RESULTS_END;  // the worker's last message of a run
     return CallWindowProcW(g_watch.pfnDialog, hDlg, message, wParam, lParam);
 }
 
@@ -68,10 +67,9 @@ protected:
         SetWindowLongPtrW(hDlg, GWLP_WNDPROC, (LONG_PTR)g_watch.pfnDialog);
         InteractiveTest::TearDown();
     }
-    void StartRun(void (*onFirstRows)(HWND))
+    void StartRun(void (*onCopyPassShown)(HWND))
     {
-        g_watch.nTakes = 0;
-        g_watch.onFirstRows = onFirstRows;
+        g_watch.onCopyPassShown = onCopyPassShown;
         Run();
     }
 };

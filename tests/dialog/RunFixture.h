@@ -18,9 +18,7 @@ protected:
     HWND List() const { return Item(IDC_RESULTS); }
 };
 
-// A copied file's row holds image -1, the list's "ask the parent" value; the
-// dialog answers "no picture", and that answer is what reading the row gives.
-// A row stored with any real picture index would read back as that index.
+// A copied file's result code (-1) is no picture's index: its row shows none.
 const int kCopiedImage = I_IMAGENONE;
 
 // The tests run at UTC+8 with no daylight saving (TZ=HKT-8 in the test's environment).

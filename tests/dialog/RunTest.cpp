@@ -54,9 +54,6 @@ TEST_F(InteractiveTest, ARefusedRunTouchesNothingAndSaysWhy)
     for (const auto &c : cases)
     {
         SCOPED_TRACE(Narrow(L"'" + c.source + L"' to '" + c.dest + L"'"));
-        LVITEMW item = {LVIF_TEXT};  // a row left from an earlier run
-        item.pszText = (LPWSTR)L"earlier";
-        SendMessageW(List(), LVM_INSERTITEMW, 0, (LPARAM)&item);
         SetFolders(c.source, c.dest);
         Run();
         // One failure row that says why, in the dialog's language.
@@ -84,12 +81,42 @@ TEST_F(InteractiveTest, RowsShowLocalDateAndTwelveHourTimeOrNothingMadeUp)
         {{0xFFFFFFFF, 0x8FFFFFFF}, L"1|||x"},  // no date exists past year 30827
     };
     Rows expected;
+    BeginRows();
     for (const auto &row : rows)
     {
-        AppendResultRow(List(), RESULT_DEST_NEWER, &row.written, L"x");
+        StoreRow(ResultStoreOf(hDlg), RESULT_DEST_NEWER, &row.written, L"x");
         expected.push_back(row.line);
     }
+    EndRows();
     EXPECT_EQ(ListLines(), expected);
+}
+
+TEST_F(InteractiveTest, AHundredThousandRowsReadBackAsStoredWithTheNewestInView)
+{
+    // Every kind in turn, alternating between the trees as a conflict's two
+    // rows do, a new folder every thousand rows. Reading a row costs the
+    // list a question to the dialog for each cell, so a sample across every
+    // folder and kind is read back.
+    const int kRows = 100000, kLast = kRows - 1, kEvery = 97;
+    Rows sample;
+    ROWSTORE *store = ResultStoreOf(hDlg);
+    BeginRows();
+    for (int i = 0; i < kRows; i++)
+    {
+        RESULTCODE code = (RESULTCODE)(i % RESULT_KINDS - 1);
+        std::wstring path = (i % 2 ? src : dst) + L"\\sub" + std::to_wstring(i / 1000) + L"\\f" + std::to_wstring(i) + L".txt";
+        FILETIME written = TimeAt(1700000000 + 7 * i);
+        ASSERT_TRUE(StoreRow(store, code, &written, path.c_str()));
+        if (i % kEvery == 0)
+            sample.push_back(ExpectedRow(code == RESULT_COPIED ? kCopiedImage : code, written, path));
+    }
+    EndRows();
+    EXPECT_EQ(sample, ListLines(kEvery));
+    int top = ListView_GetTopIndex(List());
+    EXPECT_TRUE(top <= kLast && kLast < top + ListView_GetCountPerPage(List())) << "top row " << top;
+    EXPECT_EQ(kLast, ListView_GetNextItem(List(), -1, LVNI_SELECTED));
+    SendMessageW(List(), WM_CHAR, L'c', 1);  // typing finds no row: every first cell is empty
+    EXPECT_EQ(kLast, ListView_GetNextItem(List(), -1, LVNI_SELECTED)) << "after typing";
 }
 
 TEST_F(InteractiveTest, DateWindowTakesEachDateWithItsOwnTimePicker)

@@ -141,10 +141,10 @@ void DialogTest::ExpectProgramsPictures() const
     EXPECT_EQ(4, ImageList_GetImageCount(hImages)) << "no status pictures";
 }
 
-std::vector<std::wstring> DialogTest::ListLines() const
+std::vector<std::wstring> DialogTest::ListLines(int every) const
 {
     std::vector<std::wstring> lines;
-    for (int i = 0; i < (int)SendMessageW(Item(IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0); i++)
+    for (int i = 0; i < (int)SendMessageW(Item(IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0); i += every)
     {
         LVITEMW item = {LVIF_IMAGE, i};
         SendMessageW(Item(IDC_RESULTS), LVM_GETITEMW, 0, (LPARAM)&item);

@@ -7,7 +7,6 @@
 #include <vector>
 #include "../../res/resource.h"
 #include "../../ui/Dialog.h"
-#include "../../ui/RowQueue.h"
 
 // Handles the thread's messages for about ms milliseconds, keys through
 // IsDialogMessageW for hDlg (which may be null).
@@ -51,7 +50,13 @@ protected:
     std::wstring ColumnTitle(int column) const;
     // The window's icon and the list's status pictures are the program's own.
     void ExpectProgramsPictures() const;
-    // The results list's rows as "image|date|time|path" lines: an image stored
-    // as "ask the parent" (-1) reads back as the dialog's answer.
-    std::vector<std::wstring> ListLines() const;
+    // A run's rows handed to the list the way its worker hands them, this
+    // thread standing in for the worker: the list is emptied, rows go into
+    // its store (StoreRow), and the run ends with every row shown.
+    void BeginRows() { SendMessageW(hDlg, WM_RESULTS_BEGIN, 0, 0); }
+    void EndRows() { SendMessageW(hDlg, WM_RESULTS_END, 0, 0); }
+    // The results list's rows as "image|date|time|path" lines (the first of
+    // every so many), read as another program would: a copied file's row
+    // reads back as no picture.
+    std::vector<std::wstring> ListLines(int every = 1) const;
 };
