@@ -20,6 +20,11 @@ TOUCH_TIME = BASE_TIME + 4 * 365 * 86400
 # tree keeps all its files in the root).
 TREES = [("flat", [], 10000), ("nested", [20, 9, 10], 25)]      # 10,000 and 50,000 files
 QUICK_TREES = [("flat", [], 400), ("nested", [4, 3, 4], 25)]   # 400 and 1,600
+# Nested trees of 1,000 and 10,000 files, only copied into an empty folder:
+# with the nested tree above, how the initial copy grows with the tree, and
+# where the copy workers' count is chosen.
+GROWTH_TREES = [("n1k", [4, 9], 25), ("n10k", [4, 9, 10], 25)]
+QUICK_GROWTH_TREES = [("n1k", [4, 2], 25)]
 # New files for the interactive run: every one becomes a row of the list.
 UI_TREE, QUICK_UI_TREE = ("ui", [200], 100), ("ui", [8], 100)   # 20,000 and 800
 # The dialog's memory: every source file has a newer destination file, so
@@ -35,6 +40,11 @@ CONFLICT_TREE, QUICK_CONFLICT_TREE = ("conflict", 1000, 100), ("conflict", 20, 1
 WIN = r"wine C:\windows\system32"  # full paths: Wine runs them in the process started
 TOOLS = [
     ("lunvex", 0, "wine {exe} {wsrc} {wdst} 0 0 1 0", "wine {exe} {wsrc} {wdst} 0 0 1 1"),
+    # The copy workers: none (the walk copies each file itself), 2 and 8
+    # beside the default 4; measured on the growth trees only.
+    ("lunvex-w0", 0, "env LUNVEX_COPY_WORKERS=0 wine {exe} {wsrc} {wdst} 0 0 1 0", None, "growth"),
+    ("lunvex-w2", 0, "env LUNVEX_COPY_WORKERS=2 wine {exe} {wsrc} {wdst} 0 0 1 0", None, "growth"),
+    ("lunvex-w8", 0, "env LUNVEX_COPY_WORKERS=8 wine {exe} {wsrc} {wdst} 0 0 1 0", None, "growth"),
     ("lunvex-base", 0, "wine {base} {wsrc} {wdst} 0 0 1 0", "wine {base} {wsrc} {wdst} 0 0 1 1"),
     ("lunvex-log", 0, "wine {exe} {wsrc} {wdst} 0 0 1 0 {wlog}", "wine {exe} {wsrc} {wdst} 0 0 1 1 {wlog}"),
     ("xcopy", 0, WIN + r"\xcopy.exe {wsrc} {wdst} /E /D /Y /I /Q", None),
@@ -60,12 +70,17 @@ SCENARIOS = [
 # counts), highest ratio of the medians that meets the goal.
 WINE = ("xcopy", "robocopy")
 TARGETS = [
+    ("initial copy, nested, vs best Wine peer", "initial", "nested", "lunvex", WINE, 0.75),
+    ("initial copy, flat, vs best Wine peer", "initial", "flat", "lunvex", WINE, 1.0),
+    ("10 % touched, nested, vs best Wine peer", "touch10", "nested", "lunvex", WINE, 1.0),
+    ("initial copy, nested, vs baseline build", "initial", "nested", "lunvex", ("lunvex-base",), 1.0),
+    ("initial copy, flat, vs baseline build", "initial", "flat", "lunvex", ("lunvex-base",), 1.0),
+    ("10 % touched, nested, vs baseline build", "touch10", "nested", "lunvex", ("lunvex-base",), 1.0),
+    ("10 % touched, flat, vs baseline build", "touch10", "flat", "lunvex", ("lunvex-base",), 1.0),
+    ("no-change resync, nested, vs baseline build", "nochange", "nested", "lunvex", ("lunvex-base",), 1.1),
+    ("removal pass, nested, vs baseline build", "removal", "nested", "lunvex", ("lunvex-base",), 1.1),
     ("no-change resync, nested, vs best Wine peer", "nochange", "nested", "lunvex", WINE, 0.2),
     ("no-change resync, nested, vs rsync", "nochange", "nested", "lunvex", ("rsync",), 1.5),
-    ("removal pass, nested, vs FindFirstFileW build", "removal", "nested", "lunvex",
-     ("lunvex-base",), 0.2),
-    ("initial copy, flat, vs best Wine peer", "initial", "flat", "lunvex", WINE, 0.9),
-    ("initial copy, nested, vs best Wine peer", "initial", "nested", "lunvex", WINE, 0.9),
     ("a log of every copy, initial copy, nested", "initial", "nested", "lunvex-log", ("lunvex",), 1.05),
 ]
 
@@ -205,8 +220,8 @@ def hyperfine(label, argv, runs, warmup, logs, prepare, *args):
     return res
 
 
-def measure_tree(tree, tools, values, reps, work):
-    """Every scenario of one tree, every tool, each checked after its runs."""
+def measure_tree(tree, tools, values, reps, work, scenarios=None):
+    """Every scenario of one tree (or those named), every tool, each checked after its runs."""
     rows, logs, n = [], os.path.join(work, "logs"), len(tree["plan"])
     dst_root = os.path.join(work, "dst", tree["name"])
     touch_list, counter = os.path.join(work, "touch-list"), os.path.join(work, "touch-count")
@@ -216,6 +231,8 @@ def measure_tree(tree, tools, values, reps, work):
     open(counter, "w").write("0\n")
     log("tree %s: %d files, %d subfolders, %d runs each" % (tree["name"], n, tree["folders"], reps))
     for scenario, warmup, prepare in SCENARIOS:
+        if scenarios and scenario not in scenarios:
+            continue
         for tool, ok_rc, sync, removal in tools:
             template = removal if scenario == "removal" else sync
             if template is None:
@@ -417,14 +434,19 @@ def main():
             log("robocopy: left out, this Wine's robocopy.exe copies nothing")
             continue
         tools.append(t)
+    main_tools = [t[:4] for t in tools if len(t) < 5]
+    growth_tools = [t[:4] for t in tools if t[0] in ("lunvex", "xcopy") or len(t) > 4]
 
     trees_dir, rows = os.path.join(work, "quick-trees" if a.quick else "trees"), []
-    for layout in (QUICK_TREES if a.quick else TREES) if tools else []:
-        tree = prepare_tree(trees_dir, *layout)
-        try:
-            rows += measure_tree(tree, tools, values, a.reps, work)
-        finally:
-            restore_times(tree)
+    for layouts, measured, scenarios in ((QUICK_TREES if a.quick else TREES, main_tools, None),
+                                         (QUICK_GROWTH_TREES if a.quick else GROWTH_TREES, growth_tools,
+                                          ("initial",))):
+        for layout in layouts if measured else []:
+            tree = prepare_tree(trees_dir, *layout)
+            try:
+                rows += measure_tree(tree, measured, values, a.reps, work, scenarios)
+            finally:
+                restore_times(tree)
     rows.sort(key=lambda r: [s[0] for s in SCENARIOS].index(r["scenario"]))  # trees keep order
     lunvex = {(r["scenario"], r["tree"]): r["median_s"] for r in rows
               if r["tool"] == "lunvex" and r["status"] == "ok"}
