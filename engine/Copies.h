@@ -17,6 +17,7 @@ typedef struct tagCOPYJOB
     int nNameAt;                         // where the name starts in szDest
     BOOL bReplace;                       // a file of that name is there, and is replaced
     WIN32_FILE_ATTRIBUTE_DATA destSeen;  // what the decision saw of it
+    WCHAR szFolderFinal[REPORT_PATH_BUFFER];  // the held destination folder's final path, for a replacement
     LONGLONG nTimeStep;                  // how finely the destination keeps times
 } COPYJOB;
 

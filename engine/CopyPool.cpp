@@ -12,10 +12,19 @@ enum
     PLACE_READY,    // a result to hand on
 };
 
+// What a place stands for.
+enum
+{
+    PLACE_RESULT,   // a result known at once
+    PLACE_COPY,     // a copy, and how it went
+    PLACE_RELEASE,  // a held folder to let go once the copies before it are made
+};
+
 typedef struct tagPLACE
 {
     int nState;
-    BOOL bCopy;
+    int nKind;
+    HANDLE hFolder;
     // A copy, and how it went.
     COPYJOB job;
     FILETIME ftSource;
@@ -90,10 +99,12 @@ static void HandOnReady(SYNCPARAM *record)
         LeaveCriticalSection(&pool->lock);
         if (!bReady)
             return;
-        if (place->bCopy)
+        if (place->nKind == PLACE_COPY)
             DeliverCopy(&place->job, &place->ftSource, place->dwError, &place->ftDestNow, record);
-        else
+        else if (place->nKind == PLACE_RESULT)
             DeliverResult(place->nCode, place->bDated ? &place->ftTime : NULL, place->szPath, place->dwError, record);
+        else
+            CloseHandle(place->hFolder);
         EnterCriticalSection(&pool->lock);
         pool->nOldest++;
         LeaveCriticalSection(&pool->lock);
@@ -142,6 +153,8 @@ static int WorkersWanted(void)
         nCount = nCount * 10 + (*p - L'0');
     return nCount < COPYPOOL_MOST_WORKERS ? nCount : COPYPOOL_MOST_WORKERS;
 }
+
+static void FinishCopies(SYNCPARAM *record);
 
 void StartCopyPool(SYNCPARAM *record)
 {
@@ -202,7 +215,7 @@ void QueueCopy(SYNCPARAM *record, const COPYJOB *job, const FILETIME *pftSource)
         return;
     }
     PLACE *place = TakePlace(record);
-    place->bCopy = TRUE;
+    place->nKind = PLACE_COPY;
     place->job = *job;
     place->ftSource = *pftSource;
     UsePlace(pool, place, PLACE_WAITING);
@@ -221,7 +234,7 @@ void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPC
         return;
     }
     PLACE *place = TakePlace(record);
-    place->bCopy = FALSE;
+    place->nKind = PLACE_RESULT;
     place->nCode = nCode;
     place->bDated = pTime != NULL;
     if (pTime)
@@ -231,7 +244,24 @@ void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPC
     UsePlace(pool, place, PLACE_READY);
 }
 
-void FinishCopies(SYNCPARAM *record)
+void ReleaseAfterCopies(SYNCPARAM *record, HANDLE hFolder)
+{
+    COPYPOOL *pool = record->pCopies;
+    if (pool)
+        HandOnReady(record);
+    if (!pool || pool->nOldest == pool->nNext)
+    {
+        CloseHandle(hFolder);
+        return;
+    }
+    PLACE *place = TakePlace(record);
+    place->nKind = PLACE_RELEASE;
+    place->hFolder = hFolder;
+    UsePlace(pool, place, PLACE_READY);
+}
+
+// Waits until every place is handed on.
+static void FinishCopies(SYNCPARAM *record)
 {
     COPYPOOL *pool = record->pCopies;
     while (pool && pool->nOldest < pool->nNext)

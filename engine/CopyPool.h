@@ -28,8 +28,9 @@ void StopCopyPool(SYNCPARAM *record);
 void QueueCopy(SYNCPARAM *record, const COPYJOB *job, const FILETIME *pftSource);
 // A result the walk knows at once, handed on after those before it.
 void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path, DWORD dwError);
-// Waits until every copy queued so far is made and its result handed on:
-// before the walk lets go of a folder the copies write into.
-void FinishCopies(SYNCPARAM *record);
+// Lets go of a folder the walk held (closes hFolder) once every copy queued
+// so far is made: the walk goes on at once, and the copies out of and into
+// that folder are made while it is still held.
+void ReleaseAfterCopies(SYNCPARAM *record, HANDLE hFolder);
 
 #endif

@@ -45,27 +45,29 @@ BOOL IsHiddenSystemFolder(DWORD dwAttributes);
 
 // A folder a pass works in. While it is held, no other program can rename
 // it, delete it, or put a link in its place (nor any folder above it that
-// is held too); reading and writing in it stay open to all. Its identity is
-// taken from the handle when first needed.
+// is held too); reading and writing in it stay open to all. The path the
+// platform resolves it to is taken once, when first needed.
 typedef struct tagHELDFOLDER
 {
     HANDLE hFolder;  // INVALID_HANDLE_VALUE when not held
-    BOOL bIdentified;
-    FOLDERID id;
+    BOOL bFinalTaken;
+    WCHAR szFinal[REPORT_PATH_BUFFER];  // empty when the platform tells none
 } HELDFOLDER;
 
 // A file ID a listing gives when the file system has none to give.
 #define LISTED_ID_NONE ((ULONGLONG)-1)
 
 // Opens the folder at path and holds it. From the handle: a folder, not a
-// link (unless bFollow, for a source link the walk follows), and, where
-// pExpected or nListedId (the ID its parent's listing gave; 0 for none) say
-// which folder it must be, that one. Returns ERROR_SUCCESS, or why it cannot
-// be held: ERROR_CANT_ACCESS_FILE for a link or another folder than expected.
-DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId, HELDFOLDER *pHeld);
+// link (unless bFollow, for a top folder or a source link the walk
+// follows), and, where pExpected says which folder it must be, that one.
+// Returns ERROR_SUCCESS, or why it cannot be held: ERROR_CANT_ACCESS_FILE
+// for a link or another folder than expected.
+DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, HELDFOLDER *pHeld);
 void ReleaseFolder(HELDFOLDER *pHeld);
-// What the held folder is.
-const FOLDERID *HeldIdentity(LPCWSTR path, HELDFOLDER *pHeld);
+// A folder not held (yet).
+void InitHeldFolder(HELDFOLDER *pHeld);
+// The final path of the folder, held or at path ("\\?\..."; empty when unknown).
+LPCWSTR HeldFinalPath(LPCWSTR path, HELDFOLDER *pHeld);
 
 // TRUE when the entry open as hEntry, at path (its name from nNameAt on),
 // resolves to somewhere other than that name in its folder: a link that

@@ -1,7 +1,6 @@
 // Folders held open while a pass works in them, and checked from the
-// handle: what a name meant when it was listed is what the pass works in.
+// handle: what a name meant when it was judged is what the pass works in.
 #include "FolderIdentity.h"
-#include <shlwapi.h>
 
 static BOOL IsLinkHandle(HANDLE hEntry)
 {
@@ -11,34 +10,33 @@ static BOOL IsLinkHandle(HANDLE hEntry)
            IsLink(tag.FileAttributes, tag.ReparseTag);
 }
 
-// The checks, from the handle, of a folder just opened to be held.
-static DWORD CheckHeld(HELDFOLDER *pHeld, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId)
+// The checks, from the handle, of a folder just opened to be held. The
+// file's own record only: asking for its ID costs a round trip for the
+// volume's record under Wine, so only a top folder's identity is asked for.
+static DWORD CheckHeld(HANDLE hFolder, BOOL bFollow, const FOLDERID *pExpected)
 {
     FILE_BASIC_INFO basic;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandleEx(pHeld->hFolder, FileBasicInfo, &basic, sizeof(basic)))
+    FOLDERID id;
+    if (!GetFileInformationByHandleEx(hFolder, FileBasicInfo, &basic, sizeof(basic)))
         return GetLastError();
     if (!(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_DIRECTORY;
-    if (!bFollow && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkHandle(pHeld->hFolder))
+    if (!bFollow && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkHandle(hFolder))
         return ERROR_CANT_ACCESS_FILE;
-    // Another folder than its parent listed: renamed away and replaced, or
-    // (from outside Windows) swapped for a link, since.
-    if (nListedId && nListedId != LISTED_ID_NONE)
-    {
-        if (!GetFileInformationByHandle(pHeld->hFolder, &info))
-            return GetLastError();
-        if ((((ULONGLONG)info.nFileIndexHigh << 32) | info.nFileIndexLow) != nListedId)
-            return ERROR_CANT_ACCESS_FILE;
-    }
-    if (pExpected && !IsSameIdentity(HeldIdentity(NULL, pHeld), pExpected))
+    if (pExpected && !(IdentifyHandle(hFolder, &id) && IsSameIdentity(&id, pExpected)))
         return ERROR_CANT_ACCESS_FILE;
     return ERROR_SUCCESS;
 }
 
-DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId, HELDFOLDER *pHeld)
+void InitHeldFolder(HELDFOLDER *pHeld)
 {
-    pHeld->bIdentified = FALSE;
+    pHeld->hFolder = INVALID_HANDLE_VALUE;
+    pHeld->bFinalTaken = FALSE;
+}
+
+DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, HELDFOLDER *pHeld)
+{
+    pHeld->bFinalTaken = FALSE;
     // Without deletion sharing: while the handle is open, the folder cannot
     // be renamed or deleted, so no link can take its name either.
     pHeld->hFolder = CreateFileW(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
@@ -46,7 +44,7 @@ DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLON
                                  FILE_FLAG_BACKUP_SEMANTICS | (bFollow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), NULL);
     if (pHeld->hFolder == INVALID_HANDLE_VALUE)
         return GetLastError();
-    DWORD dwError = CheckHeld(pHeld, bFollow, pExpected, nListedId);
+    DWORD dwError = CheckHeld(pHeld->hFolder, bFollow, pExpected);
     if (dwError != ERROR_SUCCESS)
         ReleaseFolder(pHeld);
     return dwError;
@@ -59,15 +57,22 @@ void ReleaseFolder(HELDFOLDER *pHeld)
     pHeld->hFolder = INVALID_HANDLE_VALUE;
 }
 
-const FOLDERID *HeldIdentity(LPCWSTR path, HELDFOLDER *pHeld)
+LPCWSTR HeldFinalPath(LPCWSTR path, HELDFOLDER *pHeld)
 {
-    if (!pHeld->bIdentified)
+    if (!pHeld->bFinalTaken)
     {
-        pHeld->bIdentified = TRUE;
-        BOOL bKnown = pHeld->hFolder != INVALID_HANDLE_VALUE ? IdentifyHandle(pHeld->hFolder, &pHeld->id)
-                                                             : path && IdentifyFolder(path, &pHeld->id);
-        if (!bKnown)
-            pHeld->id.bHasId = FALSE, pHeld->id.szFinal[0] = L'\0';
+        pHeld->bFinalTaken = TRUE;
+        HANDLE hFolder = pHeld->hFolder;
+        if (hFolder == INVALID_HANDLE_VALUE && path)
+            hFolder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        DWORD nLen = hFolder == INVALID_HANDLE_VALUE ? 0
+                     : GetFinalPathNameByHandleW(hFolder, pHeld->szFinal, REPORT_PATH_BUFFER,
+                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (nLen == 0 || nLen >= REPORT_PATH_BUFFER)
+            pHeld->szFinal[0] = L'\0';
+        if (hFolder != pHeld->hFolder && hFolder != INVALID_HANDLE_VALUE)
+            CloseHandle(hFolder);
     }
-    return &pHeld->id;
+    return pHeld->szFinal;
 }

@@ -33,24 +33,26 @@ BOOL IsHandleElsewhere(HANDLE hEntry, LPCWSTR path, int nNameAt, HELDFOLDER *pFo
 {
     WCHAR szFolder[REPORT_PATH_BUFFER];
     lstrcpynW(szFolder, path, nNameAt + 1);
-    const FOLDERID *pId = HeldIdentity(szFolder, pFolder);
+    LPCWSTR folderFinal = HeldFinalPath(szFolder, pFolder);
     // Where the entry really is: its final path's name, and the folder that
-    // holds it judged by identity (the drive letter the platform names it by
-    // may change between two calls).
+    // holds it. Where the platform tells neither, a link is known by its
+    // reparse tag alone.
     WCHAR szFinal[REPORT_PATH_BUFFER];
     DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    // Where the platform tells neither, a link is known by its reparse tag alone.
     LPWSTR name = nLen && nLen < REPORT_PATH_BUFFER ? StrRChrW(szFinal, NULL, L'\\') : NULL;
-    if (!name || (!pId->bHasId && !pId->szFinal[0]))
+    if (!name || !folderFinal[0])
         return FALSE;
     if (CompareStringOrdinal(name + 1, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL)
         return TRUE;
     name[name[-1] == L':' ? 1 : 0] = L'\0';  // the folder ("\\?\C:\" keeps its backslash)
     // The same final path as the folder's, taken in this run, is the same
-    // place; only another text needs the folder opened and identified.
-    if (pId->szFinal[0] && CompareStringOrdinal(szFinal, -1, pId->szFinal, -1, TRUE) == CSTR_EQUAL)
+    // place. Only another text needs both identified: which drive letter the
+    // platform names a place by can change while a run goes (Wine, when a
+    // drive is added).
+    if (CompareStringOrdinal(szFinal, -1, folderFinal, -1, TRUE) == CSTR_EQUAL)
         return FALSE;
-    return !IsSameFolderAs(szFinal, pId);
+    FOLDERID id;
+    return !IdentifyFolder(szFolder, &id) || !IsSameFolderAs(szFinal, &id);
 }
 
 BOOL IsElsewhere(LPCWSTR path, int nNameAt, HELDFOLDER *pFolder)

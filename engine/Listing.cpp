@@ -8,7 +8,7 @@ static BOOL IsDotEntry(LPCWSTR name)
 }
 
 // The listing of a held folder arrives in pieces of this size.
-#define LISTING_CHUNK (16 * 1024)
+#define LISTING_CHUNK (64 * 1024)
 
 static FILETIME ToFileTime(LARGE_INTEGER time)
 {
@@ -16,9 +16,28 @@ static FILETIME ToFileTime(LARGE_INTEGER time)
     return ft;
 }
 
+static BOOL IsKnownId(ULONGLONG nId)
+{
+    return nId != 0 && nId != (ULONGLONG)-1;
+}
+
+// FALSE when the chunk's "." entry, the folder's own, carries another ID
+// than expected. "." comes first where a file system lists it at all.
+static BOOL IsExpectedFolder(const BYTE *pChunk, ULONGLONG nExpectedId)
+{
+    for (const BYTE *p = pChunk;; p += ((const FILE_ID_BOTH_DIR_INFO *)p)->NextEntryOffset)
+    {
+        const FILE_ID_BOTH_DIR_INFO *pInfo = (const FILE_ID_BOTH_DIR_INFO *)p;
+        if (pInfo->FileNameLength == sizeof(WCHAR) && pInfo->FileName[0] == L'.')
+            return !IsKnownId((ULONGLONG)pInfo->FileId.QuadPart) || (ULONGLONG)pInfo->FileId.QuadPart == nExpectedId;
+        if (!pInfo->NextEntryOffset)
+            return TRUE;
+    }
+}
+
 // Lists through the held handle, never by path: what is listed is the
 // folder the pass holds, whatever happened to its name.
-static DWORD WalkHeldFolder(HANDLE hFolder, ENTRYPROC pfnEntry, void *pContext)
+static DWORD WalkHeldFolder(HANDLE hFolder, ULONGLONG nExpectedId, ENTRYPROC pfnEntry, void *pContext)
 {
     BYTE *pChunk = (BYTE *)HeapAlloc(GetProcessHeap(), 0, LISTING_CHUNK);
     if (!pChunk)
@@ -32,6 +51,11 @@ static DWORD WalkHeldFolder(HANDLE hFolder, ENTRYPROC pfnEntry, void *pContext)
         if (!GetFileInformationByHandleEx(hFolder, nClass, pChunk, LISTING_CHUNK))
         {
             dwError = GetLastError();
+            break;
+        }
+        if (nClass == FileIdBothDirectoryRestartInfo && IsKnownId(nExpectedId) && !IsExpectedFolder(pChunk, nExpectedId))
+        {
+            dwError = ERROR_CANT_ACCESS_FILE;
             break;
         }
         for (const BYTE *p = pChunk; bGoOn; p += ((const FILE_ID_BOTH_DIR_INFO *)p)->NextEntryOffset)
@@ -57,10 +81,11 @@ static DWORD WalkHeldFolder(HANDLE hFolder, ENTRYPROC pfnEntry, void *pContext)
     return dwError == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : dwError;
 }
 
-DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext)
+DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ULONGLONG nExpectedId, ENTRYPROC pfnEntry,
+                 void *pContext)
 {
     if (!pattern)
-        return WalkHeldFolder(hFolder, pfnEntry, pContext);
+        return WalkHeldFolder(hFolder, nExpectedId, pfnEntry, pContext);
     WIN32_FIND_DATAW fd;
     lstrcpyW(buffer + nAt, pattern);
     // The reparse tag is filled in only for reparse points, and Wine never

@@ -14,10 +14,14 @@ typedef BOOL (*ENTRYPROC)(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *
 // Walks the entries of the folder that a StartFolderPath buffer of length
 // nAt names, in listing order: all of them through hFolder, the folder held
 // open (pattern NULL), or those whose names match pattern. The buffer past
-// nAt is the caller's again from the first call. Returns ERROR_SUCCESS, or
-// why the folder could not be listed (ERROR_FILE_NOT_FOUND: nothing matched
-// the pattern).
-DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext);
+// nAt is the caller's again from the first call. Through the handle, the
+// folder's own entry (".") must carry nExpectedId, the ID its parent's
+// listing gave it, where both are known: another folder put in its place
+// since is never walked. Returns ERROR_SUCCESS, or why the folder could not
+// be listed (ERROR_FILE_NOT_FOUND: nothing matched the pattern;
+// ERROR_CANT_ACCESS_FILE: not the folder listed).
+DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ULONGLONG nExpectedId, ENTRYPROC pfnEntry,
+                 void *pContext);
 
 // Asks path's folder for exactly that name: ERROR_SUCCESS with its entry
 // (long name, attributes, reparse tag), ERROR_FILE_NOT_FOUND when the folder

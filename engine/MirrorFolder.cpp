@@ -17,10 +17,16 @@ typedef struct tagLINKSTEP
     const struct tagLINKSTEP *pPrevious;
 } LINKSTEP;
 
-// A destination folder the walk writes into, held while it does.
+// A destination folder of the walk. It is held from the first time the walk
+// writes into it (a copy, a leftover swept, a subfolder made) until every
+// copy into it is made; a folder the run only reads costs no hold.
 typedef struct tagDESTFOLDER
 {
     HELDFOLDER held;
+    DWORD dwHoldError;          // why it could not be held, once tried
+    const FOLDERID *pExpected;  // the top folder: what the run judged it to be
+    int nAt;                    // the length of its path, final backslash included
+    struct tagDESTFOLDER *pParent;  // held first: no folder above can be renamed either
     BOOL bNew;    // made by this run: nothing in it to look up, replace or sweep
     BOOL bSwept;  // leftovers of killed runs removed
 } DESTFOLDER;
@@ -42,6 +48,39 @@ typedef struct tagMIRRORFRAME
 
 static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfdFolder,
                            const LINKSTEP *pChain, LPCWSTR dest, DESTFOLDER *pDest, SYNCPARAM *record);
+
+static void InitDestFolder(DESTFOLDER *pFolder, const FOLDERID *pExpected, int nAt, DESTFOLDER *pParent)
+{
+    InitHeldFolder(&pFolder->held);
+    pFolder->dwHoldError = ERROR_SUCCESS;
+    pFolder->pExpected = pExpected;
+    pFolder->nAt = nAt;
+    pFolder->pParent = pParent;
+    pFolder->bNew = pFolder->bSwept = FALSE;
+}
+
+// Holds the destination folder, whose path starts dest, and every folder
+// above it in the tree, before the walk first writes into it.
+static DWORD HoldForWriting(LPCWSTR dest, DESTFOLDER *pFolder)
+{
+    WCHAR szFolder[PATH_BUFFER];
+    if (pFolder->held.hFolder == INVALID_HANDLE_VALUE && pFolder->dwHoldError == ERROR_SUCCESS)
+    {
+        if (pFolder->pParent)
+            pFolder->dwHoldError = HoldForWriting(dest, pFolder->pParent);
+        lstrcpynW(szFolder, dest, pFolder->nAt + 1);
+        if (pFolder->dwHoldError == ERROR_SUCCESS)
+            pFolder->dwHoldError = HoldFolder(szFolder, pFolder->pExpected != NULL, pFolder->pExpected, &pFolder->held);
+    }
+    return pFolder->dwHoldError;
+}
+
+// Lets go of the folder once every copy into it is made.
+static void ReleaseDestFolder(DESTFOLDER *pFolder, SYNCPARAM *record)
+{
+    if (pFolder->held.hFolder != INVALID_HANDLE_VALUE)
+        ReleaseAfterCopies(record, pFolder->held.hFolder);
+}
 
 static const FILETIME *DateOfKind(const WIN32_FIND_DATAW *pfd, int nDateKind)
 {
@@ -88,15 +127,19 @@ static BOOL IsStandIn(LPCWSTR destPath, int nNameAt, DWORD dwAttributes, DESTFOL
 
 // Hands one decided file to the copy workers.
 static void CopyDecided(LPCWSTR source, LPCWSTR dest, int b, const WIN32_FIND_DATAW *pfd,
-                        const WIN32_FILE_ATTRIBUTE_DATA *pFound, SYNCPARAM *record)
+                        const WIN32_FILE_ATTRIBUTE_DATA *pFound, DESTFOLDER *pFolder, SYNCPARAM *record)
 {
     COPYJOB job;
     lstrcpyW(job.szSource, source);
     lstrcpyW(job.szDest, dest);
     job.nNameAt = b;
     job.bReplace = pFound != NULL;
+    job.szFolderFinal[0] = L'\0';
     if (pFound)
+    {
         job.destSeen = *pFound;
+        lstrcpyW(job.szFolderFinal, HeldFinalPath(NULL, &pFolder->held));
+    }
     job.nTimeStep = record->nTimeStep;
     QueueCopy(record, &job, &pfd->ftLastWriteTime);
 }
@@ -122,20 +165,24 @@ static void MirrorFile(LPWSTR source, LPWSTR dest, int b, const WIN32_FIND_DATAW
         ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_SHARING_VIOLATION, record);
         return;
     }
+    DWORD dwError;
     switch (DecideCopy(record, bExists, &pfd->ftLastWriteTime, &found.ftLastWriteTime))
     {
     case ACTION_COPY:
         if (bExists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_ACCESS_DENIED, record);
-        else if (bExists && IsStandIn(dest, b, found.dwFileAttributes, pFolder))
-            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, ERROR_CANT_ACCESS_FILE, record);
-        else
+            dwError = ERROR_ACCESS_DENIED;
+        else if ((dwError = HoldForWriting(dest, pFolder)) == ERROR_SUCCESS && bExists &&
+                 IsStandIn(dest, b, found.dwFileAttributes, pFolder))
+            dwError = ERROR_CANT_ACCESS_FILE;
+        if (dwError != ERROR_SUCCESS)
         {
-            if (!pFolder->bSwept && !pFolder->bNew)
-                SweepLeftovers(dest, b, &pFolder->held, record);
-            pFolder->bSwept = TRUE;
-            CopyDecided(source, dest, b, pfd, bExists ? &found : NULL, record);
+            ReportResult(RESULT_COPY_FAILED, &pfd->ftLastWriteTime, source, dwError, record);
+            break;
         }
+        if (!pFolder->bSwept && !pFolder->bNew)
+            SweepLeftovers(dest, b, &pFolder->held, record);
+        pFolder->bSwept = TRUE;
+        CopyDecided(source, dest, b, pfd, bExists ? &found : NULL, pFolder, record);
         break;
     case ACTION_CONFLICT:
         // Both sides are shown, the source first, each with its own time.
@@ -145,38 +192,33 @@ static void MirrorFile(LPWSTR source, LPWSTR dest, int b, const WIN32_FIND_DATAW
     }
 }
 
-// Readies and holds the destination folder for a source folder: made when
-// missing, never a link, nor the source itself (the source inside the
-// destination: passed over without a word). A folder that cannot be made or
-// held is one failed copy with its reason, not one per file below it.
-// FALSE: pass over.
-static BOOL PrepareDestFolder(LPCWSTR dest, const WIN32_FIND_DATAW *pfdSource, LPCWSTR source, DESTFOLDER *pDest,
-                              SYNCPARAM *record)
+// Readies the destination folder for a source subfolder: made when
+// missing (the parent held for that write), never a link, nor the source
+// itself (the source inside the destination: passed over without a word).
+// A folder that cannot be made is one failed copy with its reason, not one
+// per file below it. FALSE: pass over.
+static BOOL PrepareDestFolder(MIRRORFRAME *parent, const WIN32_FIND_DATAW *pfdSource, DESTFOLDER *pFolder)
 {
+    SYNCPARAM *record = parent->record;
+    LPCWSTR dest = parent->szDest;
     WIN32_FILE_ATTRIBUTE_DATA found;
-    pDest->bSwept = pDest->bNew = FALSE;
+    InitDestFolder(pFolder, NULL, parent->b + lstrlenW(dest + parent->b) + 1, parent->pDest);
     DWORD dwError = LookUpEntry(dest, &found);
-    if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
-        dwError = (pDest->bNew = CreateDirectoryW(dest, NULL)) ? ERROR_SUCCESS : GetLastError();
+    if ((dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) &&
+        (dwError = HoldForWriting(dest, parent->pDest)) == ERROR_SUCCESS)
+        dwError = (pFolder->bNew = CreateDirectoryW(dest, NULL)) ? ERROR_SUCCESS : GetLastError();
     // A file holds the folder's name: what making the folder would say. A
     // link is known from its listing here: Wine opens a Linux link's target.
     else if (dwError == ERROR_SUCCESS && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         dwError = ERROR_ALREADY_EXISTS;
     else if (dwError == ERROR_SUCCESS && IsLinkEntry(dest, found.dwFileAttributes))
         dwError = ERROR_CANT_ACCESS_FILE;
-    if (dwError == ERROR_SUCCESS)
-        dwError = HoldFolder(dest, FALSE, NULL, 0, &pDest->held);
     if (dwError != ERROR_SUCCESS)
     {
-        ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, source, dwError, record);
+        ReportResult(RESULT_COPY_FAILED, &pfdSource->ftLastWriteTime, parent->szSource, dwError, record);
         return FALSE;
     }
-    if (record->bDestHoldsSource && IsSameIdentity(HeldIdentity(dest, &pDest->held), &record->idSource))
-    {
-        ReleaseFolder(&pDest->held);
-        return FALSE;
-    }
-    return TRUE;
+    return !record->bDestHoldsSource || !IsSameFolderAs(dest, &record->idSource);
 }
 
 // TRUE when path is the folder pId or lies below it. Judged by identity, not
@@ -187,29 +229,30 @@ static BOOL IsAtOrBelow(LPCWSTR path, const FOLDERID *pId)
     return IsSameFolderAs(path, pId) || IsBelowFolder(path, pId);
 }
 
-// Walks a source subfolder into its destination counterpart, which is held
-// from before the walk until after it.
-static void MirrorInto(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfd,
-                       const LINKSTEP *pChain, LPCWSTR dest, SYNCPARAM *record)
+// Walks a source subfolder (the parent's current entry) into its
+// destination counterpart.
+static void MirrorInto(MIRRORFRAME *parent, const FOLDERID *pExpected, ULONGLONG nListedId, const WIN32_FIND_DATAW *pfd,
+                       const LINKSTEP *pChain)
 {
     DESTFOLDER folder;
-    if (!PrepareDestFolder(dest, pfd, source, &folder, record))
+    if (!PrepareDestFolder(parent, pfd, &folder))
         return;
-    MirrorFolderAt(source, pExpected, nListedId, pfd, pChain, dest, &folder, record);
-    ReleaseFolder(&folder.held);
+    MirrorFolderAt(parent->szSource, pExpected, nListedId, pfd, pChain, parent->szDest, &folder, parent->record);
+    ReleaseDestFolder(&folder, parent->record);
 }
 
 // A folder link in the source is followed only to a folder outside both
 // trees that holds neither; one into the source tree is passed over (its
 // files come through their own path); one that would walk in a circle, lead
 // into the destination, or cannot be resolved fails.
-static void FollowSourceLink(LPWSTR source, int a, LPCWSTR dest, const WIN32_FIND_DATAW *pfd, const LINKSTEP *pChain,
-                             SYNCPARAM *record)
+static void FollowSourceLink(MIRRORFRAME *parent, const WIN32_FIND_DATAW *pfd)
 {
+    SYNCPARAM *record = parent->record;
+    LPCWSTR source = parent->szSource;
     FOLDERID target;
     LINKSTEP step;
-    step.pPrevious = pChain;
-    lstrcpynW(step.szHolder, source, a + 1);
+    step.pPrevious = parent->pChain;
+    lstrcpynW(step.szHolder, source, parent->a + 1);
     BOOL bCircle = !IdentifyFolder(source, &target) || !target.szFinal[0];
     // The link leads back to a folder the walk is in: it would never end.
     for (const LINKSTEP *p = &step; p && !bCircle; p = p->pPrevious)
@@ -223,24 +266,24 @@ static void FollowSourceLink(LPWSTR source, int a, LPCWSTR dest, const WIN32_FIN
         return;
     }
     // What was judged is what is walked: the link's target, held.
-    MirrorInto(source, &target, 0, pfd, &step, dest, record);
+    MirrorInto(parent, &target, 0, pfd, &step);
 }
 
-static void MirrorSubfolder(LPWSTR source, int a, LPWSTR dest, const WIN32_FIND_DATAW *pfd, ULONGLONG nListedId,
-                            const LINKSTEP *pChain, SYNCPARAM *record)
+static void MirrorSubfolder(MIRRORFRAME *parent, const WIN32_FIND_DATAW *pfd, ULONGLONG nListedId)
 {
+    SYNCPARAM *record = parent->record;
     if (IsHiddenSystemFolder(pfd->dwFileAttributes))
         return;
     if (IsLink(pfd->dwFileAttributes, pfd->dwReserved0))
     {
-        FollowSourceLink(source, a, dest, pfd, pChain, record);
+        FollowSourceLink(parent, pfd);
         return;
     }
     // Never walk into the destination itself when it lies inside the
     // source: each run would copy the tree into itself once more.
-    if (record->bSourceHoldsDest && IsSameFolderAs(source, &record->idDest))
+    if (record->bSourceHoldsDest && IsSameFolderAs(parent->szSource, &record->idDest))
         return;
-    MirrorInto(source, NULL, nListedId, pfd, pChain, dest, record);
+    MirrorInto(parent, NULL, nListedId, pfd, parent->pChain);
 }
 
 static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
@@ -275,7 +318,7 @@ static BOOL MirrorEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void
         return TRUE;
     }
     if (bFolder)
-        MirrorSubfolder(frame->szSource, frame->a, frame->szDest, pfd, nFileId, frame->pChain, record);
+        MirrorSubfolder(frame, pfd, nFileId);
     else if (!IsRunLog(frame->szSource, frame->a, record))  // the run's own log is not part of the backup
         MirrorFile(frame->szSource, frame->szDest, frame->b, pfd, frame->pDest, record);
     return TRUE;
@@ -295,16 +338,14 @@ static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG 
     // A top folder or a followed link is held as what it leads to, which the
     // run judged; any other folder as itself, never through a link put in
     // its place.
-    DWORD dwError = HoldFolder(frame.szSource, pExpected != NULL, pExpected, nListedId, &frame.source);
+    DWORD dwError = HoldFolder(frame.szSource, pExpected != NULL, pExpected, &frame.source);
     if (dwError == ERROR_SUCCESS)
     {
         InitNameSet(&frame.names);
-        dwError = WalkFolder(frame.szSource, frame.a, frame.source.hFolder, NULL, MirrorEntryProc, &frame);
+        dwError = WalkFolder(frame.szSource, frame.a, frame.source.hFolder, NULL, nListedId, MirrorEntryProc, &frame);
         FreeNameSet(&frame.names);
-        // Every copy out of this folder and into its counterpart is made
-        // before either is let go.
-        FinishCopies(record);
-        ReleaseFolder(&frame.source);
+        // Let go of once every copy out of it is made.
+        ReleaseAfterCopies(record, frame.source.hFolder);
     }
     // A source folder that cannot be held or listed leaves a hole in the
     // backup: say so.
@@ -314,15 +355,11 @@ static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG 
 
 void MirrorFolder(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
 {
+    // Held, when first written into, as what the guard judged it to be:
+    // replaced since, nothing is written there.
     DESTFOLDER folder;
-    folder.bNew = folder.bSwept = FALSE;
-    // The guard saw it; gone or replaced since, nothing is written there.
-    DWORD dwError = HoldFolder(dest, TRUE, &record->idDest, 0, &folder.held);
-    if (dwError != ERROR_SUCCESS)
-    {
-        ReportResult(RESULT_COPY_FAILED, NULL, dest, dwError, record);
-        return;
-    }
+    WCHAR szTop[PATH_BUFFER];
+    InitDestFolder(&folder, &record->idDest, StartFolderPath(szTop, dest), NULL);
     MirrorFolderAt(source, &record->idSource, 0, NULL, NULL, dest, &folder, record);
-    ReleaseFolder(&folder.held);
+    ReleaseDestFolder(&folder, record);
 }

@@ -16,7 +16,8 @@ enum
 
 // One destination folder of the walk, with the matching source folder; as
 // in the copy pass, each buffer holds its folder and then each entry's full
-// path in turn. Both folders are held while the walk is in them.
+// path in turn. The destination folder is held while the walk lists it; the
+// source folder from the first proof there that leads to a deletion.
 typedef struct tagPURGEFRAME
 {
     WCHAR szScan[PATH_BUFFER];
@@ -24,6 +25,8 @@ typedef struct tagPURGEFRAME
     int a, b;  // where names go in szScan and szReference
     int nState;
     HELDFOLDER scan;
+    HELDFOLDER reference;
+    BOOL bReferenceHeld;  // by this frame, or by the run for the top folder
     SYNCPARAM *record;
 } PURGEFRAME;
 
@@ -44,21 +47,49 @@ static BOOL IsProvedAbsent(LPCWSTR referencePath)
     return ListingConfirmsAbsence(referencePath, LookUpEntry(referencePath, &data));
 }
 
-// The state of the source folder that matches a destination subfolder,
-// which is held while present. A source link, or one put in a folder's
-// place, proves nothing: everything below its counterpart is kept.
-static int HoldReference(LPCWSTR referencePath, int nState, HELDFOLDER *pReference)
+// Holds the source folder before a proof of absence made in it leads to a
+// deletion. FALSE when it cannot be held (gone, or a link put in its
+// place): nothing below it is proved absent any more.
+static BOOL HoldReference(PURGEFRAME *frame)
 {
-    if (nState != REFERENCE_PRESENT)
-        return nState;
+    WCHAR szFolder[PATH_BUFFER];
+    if (frame->bReferenceHeld)
+        return TRUE;
+    lstrcpynW(szFolder, frame->szReference, frame->b + 1);
+    frame->bReferenceHeld = HoldFolder(szFolder, FALSE, NULL, &frame->reference) == ERROR_SUCCESS;
+    if (!frame->bReferenceHeld)
+        frame->nState = REFERENCE_UNKNOWN;
+    return frame->bReferenceHeld;
+}
+
+// The current name is proved absent from the source folder, held: a proof
+// made before the folder was held is made again once it is.
+static BOOL IsAbsentInHeld(PURGEFRAME *frame)
+{
+    if (!IsProvedAbsent(frame->szReference))
+        return FALSE;
+    return frame->bReferenceHeld || (HoldReference(frame) && IsProvedAbsent(frame->szReference));
+}
+
+// The state of the source folder that matches the current destination
+// subfolder. Present is read without a hold; absent is proved in the source
+// folder held. A source link, or one put in a folder's place, proves
+// nothing: everything below its counterpart is kept.
+static int ReferenceOf(PURGEFRAME *frame)
+{
+    if (frame->nState != REFERENCE_PRESENT)
+        return frame->nState;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    DWORD dwLookUp = LookUpEntry(referencePath, &data);
-    if (dwLookUp != ERROR_SUCCESS)
-        return ListingConfirmsAbsence(referencePath, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
+    DWORD dwLookUp = LookUpEntry(frame->szReference, &data);
+    if (dwLookUp == ERROR_SUCCESS && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return IsLinkEntry(frame->szReference, data.dwFileAttributes) ? REFERENCE_UNKNOWN : REFERENCE_PRESENT;
+    if (!HoldReference(frame))
+        return REFERENCE_UNKNOWN;
+    dwLookUp = LookUpEntry(frame->szReference, &data);
     // A file of that name: the source has no such folder, so nothing below.
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return REFERENCE_ABSENT;
-    return HoldFolder(referencePath, FALSE, NULL, 0, pReference) == ERROR_SUCCESS ? REFERENCE_PRESENT : REFERENCE_UNKNOWN;
+    if (dwLookUp == ERROR_SUCCESS)
+        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? REFERENCE_PRESENT : REFERENCE_ABSENT;
+    return ListingConfirmsAbsence(frame->szReference, dwLookUp) ? REFERENCE_ABSENT : REFERENCE_UNKNOWN;
 }
 
 // Deletes the file through a handle opened on the entry itself, never a
@@ -108,20 +139,17 @@ static DWORD DeleteHeldFile(LPCWSTR path, int nNameAt, HELDFOLDER *pFolder)
 }
 
 static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nListedId, LPCWSTR reference, int nState,
-                          const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record);
+                          BOOL bReferenceHeld, const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record);
 
-// A destination subfolder, walked with its source counterpart held.
-static void PurgeSubfolder(PURGEFRAME *frame, const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId)
+// A destination subfolder, the current entry of the parent's walk.
+static void PurgeSubfolder(PURGEFRAME *parent, const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId)
 {
-    SYNCPARAM *record = frame->record;
-    HELDFOLDER reference;
-    reference.hFolder = INVALID_HANDLE_VALUE;
+    SYNCPARAM *record = parent->record;
     // The source may lie inside the destination: its files are not extra.
-    if (record->bDestHoldsSource && IsSameFolderAs(frame->szScan, &record->idSource))
+    if (record->bDestHoldsSource && IsSameFolderAs(parent->szScan, &record->idSource))
         return;
-    int nState = HoldReference(frame->szReference, frame->nState, &reference);
-    PurgeFolderAt(frame->szScan, NULL, nFileId, frame->szReference, nState, pfd, record);
-    ReleaseFolder(&reference);
+    int nState = ReferenceOf(parent);
+    PurgeFolderAt(parent->szScan, NULL, nFileId, parent->szReference, nState, FALSE, pfd, record);
 }
 
 static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void *pContext)
@@ -151,7 +179,7 @@ static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void 
         PurgeSubfolder(frame, pfd, nFileId);
     else if (IsTempName(pfd->cFileName))
         RemoveLeftover(frame->szScan, frame->a, pfd, &frame->scan, record);
-    else if ((frame->nState == REFERENCE_ABSENT || IsProvedAbsent(frame->szReference)) &&
+    else if ((frame->nState == REFERENCE_ABSENT || (frame->nState == REFERENCE_PRESENT && IsAbsentInHeld(frame))) &&
              !IsRunLog(frame->szScan, frame->a, record))
     {
         DWORD dwError = DeleteHeldFile(frame->szScan, frame->a, &frame->scan);
@@ -162,10 +190,12 @@ static BOOL PurgeEntryProc(const WIN32_FIND_DATAW *pfd, ULONGLONG nFileId, void 
 }
 
 static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nListedId, LPCWSTR reference, int nState,
-                          const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record)
+                          BOOL bReferenceHeld, const WIN32_FIND_DATAW *pfdFolder, SYNCPARAM *record)
 {
     PURGEFRAME frame;
     frame.nState = nState;
+    frame.bReferenceHeld = bReferenceHeld;
+    InitHeldFolder(&frame.reference);
     frame.record = record;
     frame.a = StartFolderPath(frame.szScan, scan);
     frame.b = StartFolderPath(frame.szReference, reference);
@@ -173,12 +203,13 @@ static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nLi
         return;
     // The top folder is held as what the run judged it to be; any other as
     // itself, the one its parent listed, never through a link put in its place.
-    DWORD dwError = HoldFolder(frame.szScan, pExpected != NULL, pExpected, nListedId, &frame.scan);
+    DWORD dwError = HoldFolder(frame.szScan, pExpected != NULL, pExpected, &frame.scan);
     if (dwError == ERROR_SUCCESS)
     {
-        dwError = WalkFolder(frame.szScan, frame.a, frame.scan.hFolder, NULL, PurgeEntryProc, &frame);
+        dwError = WalkFolder(frame.szScan, frame.a, frame.scan.hFolder, NULL, nListedId, PurgeEntryProc, &frame);
         ReleaseFolder(&frame.scan);
     }
+    ReleaseFolder(&frame.reference);
     // Extras the pass could not even see: the run did not do what was asked.
     if (dwError != ERROR_SUCCESS)
         ReportResult(RESULT_DELETE_FAILED, pfdFolder ? &pfdFolder->ftLastWriteTime : NULL, scan, dwError, record);
@@ -188,5 +219,5 @@ void PurgeFolder(LPCWSTR scan, LPCWSTR reference, SYNCPARAM *record)
 {
     // The top source folder is held by the run, and was checked to be the
     // one the run began with just before this pass.
-    PurgeFolderAt(scan, &record->idDest, 0, reference, REFERENCE_PRESENT, NULL, record);
+    PurgeFolderAt(scan, &record->idDest, 0, reference, REFERENCE_PRESENT, TRUE, NULL, record);
 }

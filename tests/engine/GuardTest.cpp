@@ -255,6 +255,9 @@ TEST_F(PassTest, AFolderSwappedForALinkAfterItWasListedIsNotWalked)
                         UnixPath(src) + L"/b";
     rec.pfnResult = SwapFolderProc;
     rec.pContext = &swap;
+    // One copy at a time, so that a's result comes before b is entered.
+    SetEnvironmentVariableW(L"LUNVEX_COPY_WORKERS", L"0");
     EXPECT_EQ(Sync(false), OUTCOME_FAILURES) << "the folder put in b's place was walked";
+    SetEnvironmentVariableW(L"LUNVEX_COPY_WORKERS", nullptr);
     EXPECT_EQ(Snapshot(dst), (Tree{L"a\\", L"a\\x.txt=x", L"b\\"}));
 }

@@ -46,7 +46,7 @@ WIN32_FIND_DATAW Injected(const std::wstring &name, DWORD dwAttributes, DWORD dw
 }
 }  // namespace
 
-DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ENTRYPROC pfnEntry, void *pContext)
+DWORD WalkFolder(LPWSTR buffer, int nAt, HANDLE hFolder, LPCWSTR pattern, ULONGLONG, ENTRYPROC pfnEntry, void *pContext)
 {
     std::wstring folder(buffer, nAt - 1);
     auto refused = g_unlistable.find(folder);
