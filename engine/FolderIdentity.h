@@ -60,9 +60,11 @@ typedef struct tagHELDFOLDER
 // Opens the folder at path and holds it. From the handle: a folder, not a
 // link (unless bFollow, for a top folder or a source link the walk
 // follows), and, where pExpected says which folder it must be, that one.
-// Returns ERROR_SUCCESS, or why it cannot be held: ERROR_CANT_ACCESS_FILE
-// for a link or another folder than expected.
-DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, HELDFOLDER *pHeld);
+// A folder its parent listed with an ID (nListedId) is left to its own
+// listing, which checks that ID: a link or another folder in its place
+// carries another. Returns ERROR_SUCCESS, or why it cannot be held:
+// ERROR_CANT_ACCESS_FILE for a link or another folder than expected.
+DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId, HELDFOLDER *pHeld);
 void ReleaseFolder(HELDFOLDER *pHeld);
 // A folder not held (yet).
 void InitHeldFolder(HELDFOLDER *pHeld);

@@ -34,7 +34,7 @@ void InitHeldFolder(HELDFOLDER *pHeld)
     pHeld->bFinalTaken = FALSE;
 }
 
-DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, HELDFOLDER *pHeld)
+DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLONG nListedId, HELDFOLDER *pHeld)
 {
     pHeld->bFinalTaken = FALSE;
     // Without deletion sharing: while the handle is open, the folder cannot
@@ -44,7 +44,8 @@ DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, HELDFOLD
                                  FILE_FLAG_BACKUP_SEMANTICS | (bFollow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), NULL);
     if (pHeld->hFolder == INVALID_HANDLE_VALUE)
         return GetLastError();
-    DWORD dwError = CheckHeld(pHeld->hFolder, bFollow, pExpected);
+    BOOL bListed = nListedId != 0 && nListedId != LISTED_ID_NONE;
+    DWORD dwError = bListed ? ERROR_SUCCESS : CheckHeld(pHeld->hFolder, bFollow, pExpected);
     if (dwError != ERROR_SUCCESS)
         ReleaseFolder(pHeld);
     return dwError;

@@ -1,5 +1,6 @@
 // Walking what a folder holds, and asking it for one name.
 #include "Listing.h"
+#include "FolderIdentity.h"
 
 // "." and "..", which every listing but a drive root's returns.
 static BOOL IsDotEntry(LPCWSTR name)
@@ -21,17 +22,27 @@ static BOOL IsKnownId(ULONGLONG nId)
     return nId != 0 && nId != (ULONGLONG)-1;
 }
 
+// A folder that is no link, by its own record: where the listing gives no
+// "." entry to compare.
+static BOOL IsPlainFolder(HANDLE hFolder)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    return GetFileInformationByHandleEx(hFolder, FileAttributeTagInfo, &tag, sizeof(tag)) &&
+           (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(tag.FileAttributes, tag.ReparseTag);
+}
+
 // FALSE when the chunk's "." entry, the folder's own, carries another ID
 // than expected. "." comes first where a file system lists it at all.
-static BOOL IsExpectedFolder(const BYTE *pChunk, ULONGLONG nExpectedId)
+static BOOL IsExpectedFolder(HANDLE hFolder, const BYTE *pChunk, ULONGLONG nExpectedId)
 {
     for (const BYTE *p = pChunk;; p += ((const FILE_ID_BOTH_DIR_INFO *)p)->NextEntryOffset)
     {
         const FILE_ID_BOTH_DIR_INFO *pInfo = (const FILE_ID_BOTH_DIR_INFO *)p;
         if (pInfo->FileNameLength == sizeof(WCHAR) && pInfo->FileName[0] == L'.')
-            return !IsKnownId((ULONGLONG)pInfo->FileId.QuadPart) || (ULONGLONG)pInfo->FileId.QuadPart == nExpectedId;
+            return IsKnownId((ULONGLONG)pInfo->FileId.QuadPart) ? (ULONGLONG)pInfo->FileId.QuadPart == nExpectedId
+                                                                : IsPlainFolder(hFolder);
         if (!pInfo->NextEntryOffset)
-            return TRUE;
+            return IsPlainFolder(hFolder);
     }
 }
 
@@ -53,7 +64,7 @@ static DWORD WalkHeldFolder(HANDLE hFolder, ULONGLONG nExpectedId, ENTRYPROC pfn
             dwError = GetLastError();
             break;
         }
-        if (nClass == FileIdBothDirectoryRestartInfo && IsKnownId(nExpectedId) && !IsExpectedFolder(pChunk, nExpectedId))
+        if (nClass == FileIdBothDirectoryRestartInfo && IsKnownId(nExpectedId) && !IsExpectedFolder(hFolder, pChunk, nExpectedId))
         {
             dwError = ERROR_CANT_ACCESS_FILE;
             break;

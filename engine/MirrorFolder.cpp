@@ -70,7 +70,7 @@ static DWORD HoldForWriting(LPCWSTR dest, DESTFOLDER *pFolder)
             pFolder->dwHoldError = HoldForWriting(dest, pFolder->pParent);
         lstrcpynW(szFolder, dest, pFolder->nAt + 1);
         if (pFolder->dwHoldError == ERROR_SUCCESS)
-            pFolder->dwHoldError = HoldFolder(szFolder, pFolder->pExpected != NULL, pFolder->pExpected, &pFolder->held);
+            pFolder->dwHoldError = HoldFolder(szFolder, pFolder->pExpected != NULL, pFolder->pExpected, 0, &pFolder->held);
     }
     return pFolder->dwHoldError;
 }
@@ -338,7 +338,7 @@ static void MirrorFolderAt(LPCWSTR source, const FOLDERID *pExpected, ULONGLONG 
     // A top folder or a followed link is held as what it leads to, which the
     // run judged; any other folder as itself, never through a link put in
     // its place.
-    DWORD dwError = HoldFolder(frame.szSource, pExpected != NULL, pExpected, &frame.source);
+    DWORD dwError = HoldFolder(frame.szSource, pExpected != NULL, pExpected, nListedId, &frame.source);
     if (dwError == ERROR_SUCCESS)
     {
         InitNameSet(&frame.names);

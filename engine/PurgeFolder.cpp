@@ -56,7 +56,7 @@ static BOOL HoldReference(PURGEFRAME *frame)
     if (frame->bReferenceHeld)
         return TRUE;
     lstrcpynW(szFolder, frame->szReference, frame->b + 1);
-    frame->bReferenceHeld = HoldFolder(szFolder, FALSE, NULL, &frame->reference) == ERROR_SUCCESS;
+    frame->bReferenceHeld = HoldFolder(szFolder, FALSE, NULL, 0, &frame->reference) == ERROR_SUCCESS;
     if (!frame->bReferenceHeld)
         frame->nState = REFERENCE_UNKNOWN;
     return frame->bReferenceHeld;
@@ -203,7 +203,7 @@ static void PurgeFolderAt(LPCWSTR scan, const FOLDERID *pExpected, ULONGLONG nLi
         return;
     // The top folder is held as what the run judged it to be; any other as
     // itself, the one its parent listed, never through a link put in its place.
-    DWORD dwError = HoldFolder(frame.szScan, pExpected != NULL, pExpected, &frame.scan);
+    DWORD dwError = HoldFolder(frame.szScan, pExpected != NULL, pExpected, nListedId, &frame.scan);
     if (dwError == ERROR_SUCCESS)
     {
         dwError = WalkFolder(frame.szScan, frame.a, frame.scan.hFolder, NULL, nListedId, PurgeEntryProc, &frame);

@@ -85,7 +85,7 @@ BOOL IsFolderListable(LPCWSTR folder)
     WCHAR szPath[PATH_BUFFER];
     HELDFOLDER held;
     int nLen = StartFolderPath(szPath, folder);
-    if (nLen < 0 || HoldFolder(szPath, TRUE, NULL, &held) != ERROR_SUCCESS)
+    if (nLen < 0 || HoldFolder(szPath, TRUE, NULL, 0, &held) != ERROR_SUCCESS)
         return FALSE;
     DWORD dwError = WalkFolder(szPath, nLen, held.hFolder, NULL, 0, StopAtFirstEntryProc, NULL);
     ReleaseFolder(&held);

@@ -64,7 +64,7 @@ RUNOUTCOME SyncFolders(LPCWSTR source, LPCWSTR dest, SYNCPARAM *record)
     // The source is held for the whole run: no other Windows program can
     // rename it away or put another folder in its place meanwhile.
     HELDFOLDER held;
-    if (HoldFolder(record->szSourceRoot, TRUE, &record->idSource, &held) != ERROR_SUCCESS)
+    if (HoldFolder(record->szSourceRoot, TRUE, &record->idSource, 0, &held) != ERROR_SUCCESS)
         return Refused(record, REFUSED_SOURCE);
     LearnTimeStep(record);
     RUNOUTCOME nOutcome = RunPasses(record);

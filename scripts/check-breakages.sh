@@ -75,7 +75,7 @@ unlistable-destination-skipped@@engine/PurgeFolder.cpp@@s/    if \(dwError != ER
 attributes-not-restored@@engine/PurgeFolder.cpp@@s/            if \(bReadOnly\)\n                SetFileInformationByHandle\(hFile, FileBasicInfo, &basic, sizeof\(basic\)\);\n//@@AFailedDeletion
 refusal-not-shown@@ui/SyncThread.cpp@@s/StoreRow\(store, RESULT_COPY_FAILED, NULL, szReason\);/;/@@RefusedRun
 folders-not-held@@engine/HeldFolder.cpp@@s/FILE_SHARE_READ \| FILE_SHARE_WRITE, NULL, OPEN_EXISTING/FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING/@@NoFolderARun
-listed-folder-not-checked@@engine/Listing.cpp@@s/&& !IsExpectedFolder\(pChunk, nExpectedId\)/\&\& 0/@@AFolderSwapped
+listed-folder-not-checked@@engine/Listing.cpp@@s/&& !IsExpectedFolder\(hFolder, pChunk, nExpectedId\)/\&\& 0/@@AFolderSwapped
 not-a-log-appended@@batch/RunLog.cpp@@s/ \|\| !IsLogStart\(start, cbStart\)//@@TheLogSays
 deletions-after-log-lost@@engine/PurgeFolder.cpp@@s/    if \(record->bRecordLost\)\n        return FALSE;\n//@@NoDeletionOnce
 log-header-not-required@@batch/CommandLine.cpp@@s/return !run->pLog \|\| LogRunStart\(/return TRUE || LogRunStart(/@@NoDeletionOnce
