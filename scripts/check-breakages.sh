@@ -21,16 +21,16 @@ source-attributes-not-carried@@engine/AtomicCopy.cpp@@s/if \(\(\(now.dwFileAttri
 time-different-as-newer@@engine/MirrorFolder.cpp@@s/return record->nTimeMode == TIME_NEWER \? ACTION_CONFLICT : ACTION_COPY;/return record->nTimeMode != TIME_IGNORE ? ACTION_CONFLICT : ACTION_COPY;/@@EveryRuleCombination
 window-end-exclusive@@engine/MirrorFolder.cpp@@s/CompareFileTime\(&record->ftTo, pft\) >= 0/CompareFileTime(\&record->ftTo, pft) > 0/@@DateWindow
 nested-destination-walked@@engine/MirrorFolder.cpp@@s/if \(record->bSourceHoldsDest && IsSameFolderAs/if (0 \&\& IsSameFolderAs/@@SpeltAnotherWay
-source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(source, a, dest, pfd, pChain, record\);\n        return;/if (0) return;/@@SourceLinks
-destination-links-written-through@@engine/MirrorFolder.cpp@@s/else if \(bExists && IsStandIn/else if (0 \&\& IsStandIn/@@DestinationLinks
+source-links-followed@@engine/MirrorFolder.cpp@@s/FollowSourceLink\(parent, pfd\);\n        return;/if (0) return;/@@SourceLinks
+destination-links-written-through@@engine/MirrorFolder.cpp@@s/ == ERROR_SUCCESS && bExists &&\n(\s+)IsStandIn\(/ == ERROR_SUCCESS \&\& 0 \&\&\n$1IsStandIn(/@@DestinationLinks
 unlistable-folder-silent@@engine/MirrorFolder.cpp@@s/    if \(dwError != ERROR_SUCCESS\)\n        ReportResult\(RESULT_COPY_FAILED, pfdFolder/    if (0)\n        ReportResult(RESULT_COPY_FAILED, pfdFolder/@@CannotBeListed
 separator-names-joined@@engine/MirrorFolder.cpp@@s/if \(IsUnaddressableName\(pfd->cFileName\) \|\| /if (/@@CannotBeListed
 temporary-names-copied@@engine/MirrorFolder.cpp@@s/ \|\| \(!bFolder && IsTempName\(pfd->cFileName\)\)//@@Leftovers
 any-reparse-point-a-link@@engine/Links.cpp@@s/\(dwTag == 0 \|\| IsReparseTagNameSurrogate\(dwTag\)\)/TRUE/@@ReparsePoints
 links-deleted-through@@engine/PurgeFolder.cpp@@s/&& IsHandleElsewhere\(hFile, path, nNameAt, pFolder\)/\&\& 0/@@DestinationLinks
-holder-judged-by-name@@engine/Links.cpp@@s/return !IsSameFolderAs\(szFinal, pId\);/return FALSE;/@@DestinationLinks
+holder-judged-by-name@@engine/Links.cpp@@s/return !IdentifyFolder\(szFolder, &id\) \|\| !IsSameFolderAs\(szFinal, &id\);/return FALSE;/@@DestinationLinks
 absence-without-proof@@engine/PurgeFolder.cpp@@s/return dwLookUp == ERROR_FILE_NOT_FOUND && FindEntry\(referencePath, &fd\) == ERROR_FILE_NOT_FOUND;/return dwLookUp != ERROR_SUCCESS;/@@CannotBeListed
-unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(referencePath, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@CannotBeListed
+unknown-source-purged@@engine/PurgeFolder.cpp@@s/return ListingConfirmsAbsence\(frame->szReference, dwLookUp\) \? REFERENCE_ABSENT : REFERENCE_UNKNOWN;/return REFERENCE_ABSENT;/@@CannotBeListed|DeletesExtra
 same-folder-by-text@@engine/RunGuard.cpp@@s/if \(IsSameIdentity\(&record->idSource, &record->idDest\)\)/if (!lstrcmpiW(record->szSourceRoot, record->szDestRoot))/@@SpeltAnotherWay|Refused
 relative-folder-taken@@engine/RunGuard.cpp@@s/if \(!IsAbsolutePath\(source\) \|\| !IsAbsolutePath\(dest\)\)\n        return Refuse\(record, REFUSED_RELATIVE\);//@@RefusedFolders
 missing-destination-taken@@engine/RunGuard.cpp@@s/if \(!IdentifyFolder\(record->szDestRoot, &record->idDest\)\)\n        return Refuse\(record, REFUSED_DEST\);/IdentifyFolder(record->szDestRoot, \&record->idDest);/@@RefusedFolders

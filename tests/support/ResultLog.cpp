@@ -3,9 +3,9 @@
 
 static std::vector<LoggedResult> g_results;
 
-static BOOL CALLBACK LogResultProc(RESULTCODE code, LPCWSTR path, const FILETIME *time, DWORD, void *)
+static BOOL CALLBACK LogResultProc(RESULTCODE code, LPCWSTR path, const FILETIME *time, DWORD dwError, void *)
 {
-    g_results.push_back(LoggedResult{code, time ? *time : FILETIME{}, path});
+    g_results.push_back(LoggedResult{code, time ? *time : FILETIME{}, path, dwError});
     return TRUE;
 }
 

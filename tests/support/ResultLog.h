@@ -9,6 +9,7 @@ struct LoggedResult
     int code;
     FILETIME time;  // zero for a result without a time
     std::wstring path;
+    DWORD dwError;
 };
 
 // A record whose results go to the log below, with no step procedure.
