@@ -3,13 +3,13 @@
 #include "PassFixture.h"
 
 namespace {
-// Moves the source away at the first result, from the Linux side, which
-// the run's open folders do not hold back: a folder renamed while the copy
-// pass runs.
+// Moves the source away at the first result and puts an empty folder in its
+// place, from the Linux side, which the run's open folders do not hold back.
 BOOL CALLBACK MoveSourceAwayProc(RESULTCODE, LPCWSTR, const FILETIME *, DWORD, void *pContext)
 {
     const std::wstring &root = *(const std::wstring *)pContext;
-    RunUnix(L"mv '" + UnixPath(root + L"\\src") + L"' '" + UnixPath(root + L"\\moved") + L"'");
+    RunUnix(L"mv '" + UnixPath(root + L"\\src") + L"' '" + UnixPath(root + L"\\moved") + L"' && mkdir '" +
+            UnixPath(root + L"\\src") + L"'");
     return TRUE;
 }
 }  // namespace
