@@ -254,11 +254,7 @@ static DWORD CheckDestUnchanged(HANDLE hDest, const COPYJOB *job, BOOL bByName, 
     // name. Read that way, the check costs no round trip for the volume's
     // record; only where the texts differ are the two files' IDs compared.
     WCHAR szFinal[REPORT_PATH_BUFFER];
-    DWORD nLen = GetFinalPathNameByHandleW(hDest, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    int nFolder = lstrlenW(job->szFolderFinal);
-    if (nLen && nLen < REPORT_PATH_BUFFER && nFolder && CompareStringOrdinal(szFinal, nFolder, job->szFolderFinal, nFolder, TRUE) == CSTR_EQUAL &&
-        (szFinal[nFolder] == L'\\' || job->szFolderFinal[nFolder - 1] == L'\\') &&
-        CompareStringOrdinal(szFinal + nFolder + (szFinal[nFolder] == L'\\'), -1, job->szDest + job->nNameAt, -1, TRUE) == CSTR_EQUAL)
+    if (TakeFinalPath(hDest, szFinal) && IsFinalPathIn(szFinal, job->szFolderFinal, job->szDest + job->nNameAt))
         return ERROR_SUCCESS;
     HANDLE hNamed = CreateFileW(job->szDest, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);

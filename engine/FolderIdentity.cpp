@@ -43,10 +43,31 @@ BOOL IdentifyHandle(HANDLE hEntry, FOLDERID *pId)
     // Some network file systems answer with no ID at all.
     pId->bHasId = !IsZero(pId->fileId, sizeof(pId->fileId));
     pId->bFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    DWORD nLen = GetFinalPathNameByHandleW(hEntry, pId->szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (nLen == 0 || nLen >= REPORT_PATH_BUFFER)
-        pId->szFinal[0] = L'\0';
-    return pId->bHasId || pId->szFinal[0];
+    return TakeFinalPath(hEntry, pId->szFinal) || pId->bHasId;
+}
+
+BOOL TakeFinalPath(HANDLE hEntry, LPWSTR finalPath)
+{
+    DWORD nLen = GetFinalPathNameByHandleW(hEntry, finalPath, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (nLen && nLen < REPORT_PATH_BUFFER)
+        return TRUE;
+    finalPath[0] = L'\0';
+    return FALSE;
+}
+
+BOOL IsFinalPathIn(LPCWSTR finalPath, LPCWSTR folderFinal, LPCWSTR name)
+{
+    int nFolder = lstrlenW(folderFinal);
+    if (nFolder == 0 || lstrlenW(finalPath) <= nFolder ||
+        CompareStringOrdinal(finalPath, nFolder, folderFinal, nFolder, TRUE) != CSTR_EQUAL)
+        return FALSE;
+    if (folderFinal[nFolder - 1] != L'\\')
+    {
+        if (finalPath[nFolder] != L'\\')
+            return FALSE;
+        nFolder++;
+    }
+    return CompareStringOrdinal(finalPath + nFolder, -1, name, -1, TRUE) == CSTR_EQUAL;
 }
 
 BOOL IdentifyEntry(LPCWSTR path, FOLDERID *pId)

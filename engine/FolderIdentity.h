@@ -23,6 +23,14 @@ BOOL IdentifyFolder(LPCWSTR path, FOLDERID *pId);
 BOOL IdentifyEntry(LPCWSTR path, FOLDERID *pId);
 BOOL IdentifyHandle(HANDLE hEntry, FOLDERID *pId);
 
+// The path the platform resolves the entry open as hEntry to ("\\?\..."),
+// into finalPath (REPORT_PATH_BUFFER); FALSE, and empty, when it tells none.
+BOOL TakeFinalPath(HANDLE hEntry, LPWSTR finalPath);
+// TRUE when finalPath is name in the folder whose final path is folderFinal
+// (a drive root's with its backslash): read from the texts alone, with no
+// round trip for the volume's record.
+BOOL IsFinalPathIn(LPCWSTR finalPath, LPCWSTR folderFinal, LPCWSTR name);
+
 // Both identities name one file or folder: by ID where both have one, else
 // by final paths taken in the same run.
 BOOL IsSameIdentity(const FOLDERID *pA, const FOLDERID *pB);
@@ -54,8 +62,13 @@ typedef struct tagHELDFOLDER
     WCHAR szFinal[REPORT_PATH_BUFFER];  // empty when the platform tells none
 } HELDFOLDER;
 
-// A file ID a listing gives when the file system has none to give.
-#define LISTED_ID_NONE ((ULONGLONG)-1)
+// An ID a listing gave: neither none (0) nor what a file system with none
+// to give lists (all ones).
+BOOL IsListedId(ULONGLONG nId);
+// From the handle: ERROR_SUCCESS for a folder that is no link (or any
+// folder, bFollow), ERROR_DIRECTORY for a file, ERROR_CANT_ACCESS_FILE for
+// a link, or why its record cannot be read.
+DWORD CheckFolderHandle(HANDLE hFolder, BOOL bFollow);
 
 // Opens the folder at path and holds it. From the handle: a folder, not a
 // link (unless bFollow, for a top folder or a source link the walk

@@ -2,12 +2,19 @@
 // handle: what a name meant when it was judged is what the pass works in.
 #include "FolderIdentity.h"
 
-static BOOL IsLinkHandle(HANDLE hEntry)
+BOOL IsListedId(ULONGLONG nId)
+{
+    return nId != 0 && nId != (ULONGLONG)-1;
+}
+
+DWORD CheckFolderHandle(HANDLE hFolder, BOOL bFollow)
 {
     FILE_ATTRIBUTE_TAG_INFO tag;
-    // One whose tag cannot be read counts as a link: nothing goes through it.
-    return !GetFileInformationByHandleEx(hEntry, FileAttributeTagInfo, &tag, sizeof(tag)) ||
-           IsLink(tag.FileAttributes, tag.ReparseTag);
+    if (!GetFileInformationByHandleEx(hFolder, FileAttributeTagInfo, &tag, sizeof(tag)))
+        return GetLastError();
+    if (!(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_DIRECTORY;
+    return !bFollow && IsLink(tag.FileAttributes, tag.ReparseTag) ? ERROR_CANT_ACCESS_FILE : ERROR_SUCCESS;
 }
 
 // The checks, from the handle, of a folder just opened to be held. The
@@ -15,17 +22,11 @@ static BOOL IsLinkHandle(HANDLE hEntry)
 // volume's record under Wine, so only a top folder's identity is asked for.
 static DWORD CheckHeld(HANDLE hFolder, BOOL bFollow, const FOLDERID *pExpected)
 {
-    FILE_BASIC_INFO basic;
     FOLDERID id;
-    if (!GetFileInformationByHandleEx(hFolder, FileBasicInfo, &basic, sizeof(basic)))
-        return GetLastError();
-    if (!(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return ERROR_DIRECTORY;
-    if (!bFollow && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkHandle(hFolder))
-        return ERROR_CANT_ACCESS_FILE;
-    if (pExpected && !(IdentifyHandle(hFolder, &id) && IsSameIdentity(&id, pExpected)))
-        return ERROR_CANT_ACCESS_FILE;
-    return ERROR_SUCCESS;
+    DWORD dwError = CheckFolderHandle(hFolder, bFollow);
+    if (dwError == ERROR_SUCCESS && pExpected && !(IdentifyHandle(hFolder, &id) && IsSameIdentity(&id, pExpected)))
+        dwError = ERROR_CANT_ACCESS_FILE;
+    return dwError;
 }
 
 void InitHeldFolder(HELDFOLDER *pHeld)
@@ -44,8 +45,7 @@ DWORD HoldFolder(LPCWSTR path, BOOL bFollow, const FOLDERID *pExpected, ULONGLON
                                  FILE_FLAG_BACKUP_SEMANTICS | (bFollow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), NULL);
     if (pHeld->hFolder == INVALID_HANDLE_VALUE)
         return GetLastError();
-    BOOL bListed = nListedId != 0 && nListedId != LISTED_ID_NONE;
-    DWORD dwError = bListed ? ERROR_SUCCESS : CheckHeld(pHeld->hFolder, bFollow, pExpected);
+    DWORD dwError = IsListedId(nListedId) ? ERROR_SUCCESS : CheckHeld(pHeld->hFolder, bFollow, pExpected);
     if (dwError != ERROR_SUCCESS)
         ReleaseFolder(pHeld);
     return dwError;
@@ -67,10 +67,7 @@ LPCWSTR HeldFinalPath(LPCWSTR path, HELDFOLDER *pHeld)
         if (hFolder == INVALID_HANDLE_VALUE && path)
             hFolder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-        DWORD nLen = hFolder == INVALID_HANDLE_VALUE ? 0
-                     : GetFinalPathNameByHandleW(hFolder, pHeld->szFinal, REPORT_PATH_BUFFER,
-                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (nLen == 0 || nLen >= REPORT_PATH_BUFFER)
+        if (hFolder == INVALID_HANDLE_VALUE || !TakeFinalPath(hFolder, pHeld->szFinal))
             pHeld->szFinal[0] = L'\0';
         if (hFolder != pHeld->hFolder && hFolder != INVALID_HANDLE_VALUE)
             CloseHandle(hFolder);

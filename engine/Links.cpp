@@ -38,19 +38,18 @@ BOOL IsHandleElsewhere(HANDLE hEntry, LPCWSTR path, int nNameAt, HELDFOLDER *pFo
     // holds it. Where the platform tells neither, a link is known by its
     // reparse tag alone.
     WCHAR szFinal[REPORT_PATH_BUFFER];
-    DWORD nLen = GetFinalPathNameByHandleW(hEntry, szFinal, REPORT_PATH_BUFFER, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    LPWSTR name = nLen && nLen < REPORT_PATH_BUFFER ? StrRChrW(szFinal, NULL, L'\\') : NULL;
+    LPWSTR name = TakeFinalPath(hEntry, szFinal) ? StrRChrW(szFinal, NULL, L'\\') : NULL;
     if (!name || !folderFinal[0])
+        return FALSE;
+    // The name in the held folder's final path, taken in this run: the same
+    // place. Only another text for the folder needs both identified: which
+    // drive letter the platform names a place by can change while a run goes
+    // (Wine, when a drive is added).
+    if (IsFinalPathIn(szFinal, folderFinal, path + nNameAt))
         return FALSE;
     if (CompareStringOrdinal(name + 1, -1, path + nNameAt, -1, TRUE) != CSTR_EQUAL)
         return TRUE;
     name[name[-1] == L':' ? 1 : 0] = L'\0';  // the folder ("\\?\C:\" keeps its backslash)
-    // The same final path as the folder's, taken in this run, is the same
-    // place. Only another text needs both identified: which drive letter the
-    // platform names a place by can change while a run goes (Wine, when a
-    // drive is added).
-    if (CompareStringOrdinal(szFinal, -1, folderFinal, -1, TRUE) == CSTR_EQUAL)
-        return FALSE;
     FOLDERID id;
     return !IdentifyFolder(szFolder, &id) || !IsSameFolderAs(szFinal, &id);
 }

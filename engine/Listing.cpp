@@ -17,32 +17,19 @@ static FILETIME ToFileTime(LARGE_INTEGER time)
     return ft;
 }
 
-static BOOL IsKnownId(ULONGLONG nId)
-{
-    return nId != 0 && nId != (ULONGLONG)-1;
-}
-
-// A folder that is no link, by its own record: where the listing gives no
-// "." entry to compare.
-static BOOL IsPlainFolder(HANDLE hFolder)
-{
-    FILE_ATTRIBUTE_TAG_INFO tag;
-    return GetFileInformationByHandleEx(hFolder, FileAttributeTagInfo, &tag, sizeof(tag)) &&
-           (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(tag.FileAttributes, tag.ReparseTag);
-}
-
 // FALSE when the chunk's "." entry, the folder's own, carries another ID
-// than expected. "." comes first where a file system lists it at all.
+// than expected. "." comes first where a file system lists it at all; where
+// it gives none to compare, the folder must at least be no link.
 static BOOL IsExpectedFolder(HANDLE hFolder, const BYTE *pChunk, ULONGLONG nExpectedId)
 {
     for (const BYTE *p = pChunk;; p += ((const FILE_ID_BOTH_DIR_INFO *)p)->NextEntryOffset)
     {
         const FILE_ID_BOTH_DIR_INFO *pInfo = (const FILE_ID_BOTH_DIR_INFO *)p;
-        if (pInfo->FileNameLength == sizeof(WCHAR) && pInfo->FileName[0] == L'.')
-            return IsKnownId((ULONGLONG)pInfo->FileId.QuadPart) ? (ULONGLONG)pInfo->FileId.QuadPart == nExpectedId
-                                                                : IsPlainFolder(hFolder);
-        if (!pInfo->NextEntryOffset)
-            return IsPlainFolder(hFolder);
+        BOOL bOwn = pInfo->FileNameLength == sizeof(WCHAR) && pInfo->FileName[0] == L'.';
+        if (bOwn && IsListedId((ULONGLONG)pInfo->FileId.QuadPart))
+            return (ULONGLONG)pInfo->FileId.QuadPart == nExpectedId;
+        if (bOwn || !pInfo->NextEntryOffset)
+            return CheckFolderHandle(hFolder, FALSE) == ERROR_SUCCESS;
     }
 }
 
@@ -64,7 +51,7 @@ static DWORD WalkHeldFolder(HANDLE hFolder, ULONGLONG nExpectedId, ENTRYPROC pfn
             dwError = GetLastError();
             break;
         }
-        if (nClass == FileIdBothDirectoryRestartInfo && IsKnownId(nExpectedId) && !IsExpectedFolder(hFolder, pChunk, nExpectedId))
+        if (nClass == FileIdBothDirectoryRestartInfo && IsListedId(nExpectedId) && !IsExpectedFolder(hFolder, pChunk, nExpectedId))
         {
             dwError = ERROR_CANT_ACCESS_FILE;
             break;
