@@ -39,8 +39,8 @@ BOOL LogResult(RUNLOG *pLog, RESULTCODE nCode, LPCWSTR path, const FILETIME *pTi
 BOOL FlushRunLog(RUNLOG *pLog);
 
 // Ends the block: why the run was refused, then the counts, elapsed time
-// and exit code. Returns the exit code to use, at least 1 if the log lost
-// lines.
+// and exit code. Returns the exit code to use: EXIT_NOT_RUN once the log
+// lost a line, since deletions stopped there.
 int CloseRunLog(RUNLOG *pLog, int nExitCode, REFUSAL nRefusal);
 
 #endif

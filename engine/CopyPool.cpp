@@ -222,17 +222,25 @@ void QueueCopy(SYNCPARAM *record, const COPYJOB *job, const FILETIME *pftSource)
     ReleaseSemaphore(pool->hWaiting, 1, NULL);
 }
 
-void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path, DWORD dwError)
+// Hands on what is ready. TRUE when something queued before still waits,
+// so that what comes next must wait its turn too.
+static BOOL IsAnythingWaiting(SYNCPARAM *record)
 {
     COPYPOOL *pool = record->pCopies;
-    // Nothing before it still waits: straight on.
-    if (pool)
-        HandOnReady(record);
-    if (!pool || pool->nOldest == pool->nNext)
+    if (!pool)
+        return FALSE;
+    HandOnReady(record);
+    return pool->nOldest != pool->nNext;
+}
+
+void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPCWSTR path, DWORD dwError)
+{
+    if (!IsAnythingWaiting(record))
     {
         DeliverResult(nCode, pTime, path, dwError, record);
         return;
     }
+    COPYPOOL *pool = record->pCopies;
     PLACE *place = TakePlace(record);
     place->nKind = PLACE_RESULT;
     place->nCode = nCode;
@@ -246,14 +254,12 @@ void QueueResult(SYNCPARAM *record, RESULTCODE nCode, const FILETIME *pTime, LPC
 
 void ReleaseAfterCopies(SYNCPARAM *record, HANDLE hFolder)
 {
-    COPYPOOL *pool = record->pCopies;
-    if (pool)
-        HandOnReady(record);
-    if (!pool || pool->nOldest == pool->nNext)
+    if (!IsAnythingWaiting(record))
     {
         CloseHandle(hFolder);
         return;
     }
+    COPYPOOL *pool = record->pCopies;
     PLACE *place = TakePlace(record);
     place->nKind = PLACE_RELEASE;
     place->hFolder = hFolder;

@@ -79,7 +79,7 @@ listed-folder-not-checked@@engine/Listing.cpp@@s/&& !IsExpectedFolder\(hFolder, 
 not-a-log-appended@@batch/RunLog.cpp@@s/ \|\| !IsLogStart\(start, cbStart\)//@@TheLogSays
 deletions-after-log-lost@@engine/PurgeFolder.cpp@@s/    if \(record->bRecordLost\)\n        return FALSE;\n//@@NoDeletionOnce
 log-header-not-required@@batch/CommandLine.cpp@@s/return !run->pLog \|\| LogRunStart\(/return TRUE || LogRunStart(/@@NoDeletionOnce
-results-out-of-order@@engine/CopyPool.cpp@@s/if \(!pool \|\| pool->nOldest == pool->nNext\)/if (1)/@@TheLogSays
+results-out-of-order@@engine/CopyPool.cpp@@s/if \(!IsAnythingWaiting\(record\)\)/if (1)/@@TheLogSays
 text-stored-cut@@settings/Settings.cpp@@s/else if \(nLen > PATH_MAX_CHARS\)\n            nLen = 0;/else if (nLen > PATH_MAX_CHARS)\n            nLen = PATH_MAX_CHARS;/@@ClosingStores
 LIST
 )
